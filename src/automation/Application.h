@@ -1,0 +1,79 @@
+#pragma once
+// The embedded spreadsheet application: its workbooks, the clipboard, the switches the
+// operations set (Visible, ScreenUpdating, DisplayAlerts), and the questions it asks.
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "automation/AlertService.h"
+#include "automation/AutomationObject.h"
+#include "automation/Workbook.h"
+
+namespace lorvane {
+
+// Told about what the workbook window shows (implemented by the desktop program).
+class ApplicationObserver {
+public:
+    virtual ~ApplicationObserver() = default;
+    virtual void visibilityChanged(Application* app) {}
+    virtual void screenUpdatingChanged(Application* app) {}
+    virtual void workbookOpened(Workbook* book) {}
+    virtual void workbookClosed(Workbook* book) {}
+    virtual void sheetActivated(Worksheet* sheet) {}
+    virtual void selectionChanged(Worksheet* sheet) {}
+    virtual void applicationQuit(Application* app) {}
+};
+
+class Application : public AutomationObject {
+public:
+    Application();
+    ~Application() override;
+
+    bool Visible() const { return visible_; }
+    void SetVisible(bool v);
+    bool ScreenUpdating() const { return screenUpdating_; }
+    void SetScreenUpdating(bool v);
+    bool DisplayAlerts() const { return displayAlerts_; }
+    void SetDisplayAlerts(bool v) { displayAlerts_ = v; }
+    double Version() const { return 16.0; }
+
+    class Workbooks& Workbooks() { return workbooks_; }
+    Workbook* ActiveWorkbook();
+    Worksheet* ActiveSheet();
+    // Global Range(text) against the active sheet; a text that is no reference fails (1004).
+    Range GetRange(const std::string& reference);
+    // The address of a reference text: "$C$5"; fails for texts that are no reference.
+    std::string AddressOf(const std::string& reference);
+    // Worksheet function Index(array, 0, i): column i as an n x 1 array.
+    static VariantArray IndexColumn(const VariantArray& array, int column);
+    // Closes every workbook (asking as Close() asks) and ends the application.
+    void Quit();
+    bool quit() const { return quit_; }
+
+    // Services
+    void setAlertService(std::shared_ptr<AlertService> s) { alerts_ = std::move(s); }
+    AlertService& alerts() { return *alerts_; }
+    void setObserver(ApplicationObserver* o) { observer_ = o; }
+    ApplicationObserver* observer() const { return observer_; }
+
+    // Engine side
+    void setActiveWorkbook(Workbook* b) { active_ = b; }
+    struct Clipboard {
+        Worksheet* sheet = nullptr;
+        CellRect rect;
+    };
+    void setClipboard(Worksheet* s, CellRect r) { clipboard_ = Clipboard{s, r}; }
+    const std::optional<Clipboard>& clipboard() const { return clipboard_; }
+    void clearClipboard() { clipboard_.reset(); }
+    void ensureRunning() const;
+
+private:
+    class Workbooks workbooks_;
+    Workbook* active_ = nullptr;
+    bool visible_ = false, screenUpdating_ = true, displayAlerts_ = true, quit_ = false;
+    std::shared_ptr<AlertService> alerts_;
+    ApplicationObserver* observer_ = nullptr;
+    std::optional<Clipboard> clipboard_;
+};
+
+}  // namespace lorvane

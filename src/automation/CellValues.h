@@ -1,0 +1,19 @@
+#pragma once
+// Reading and writing one cell of the engine as a Variant, by the object model's rules.
+#include "automation/Variant.h"
+#include "spreadsheet/BookData.h"
+
+namespace lorvane {
+
+// The value of a cell (a formula cell gives its cached result); a number in a date format reads as a date.
+Variant readCell(const sheet::BookData& book, const sheet::SheetData& sheet, int row, int col);
+
+// Stores a value. In a text-formatted ("@") cell every value is stored as its text; a date
+// written into a cell with the General format gets a date format, as typing it would.
+void writeCell(sheet::BookData& book, sheet::SheetData& sheet, int row, int col, const Variant& v);
+
+// Marks every formula of the workbook whose references the change may have moved or
+// invalidated: after rows/columns of `changed` moved.
+void shiftFormulas(sheet::BookData& book, const sheet::SheetData& changed, bool rows, int at, int count);
+
+}  // namespace lorvane

@@ -1,0 +1,121 @@
+#pragma once
+// Workbooks, a workbook and its sheets collection in the object model.
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "automation/Worksheet.h"
+
+namespace lorvane {
+
+namespace sheet {
+struct BookData;
+}
+class Application;
+class Workbook;
+
+// Sheets / Worksheets of a workbook: items by 1-based position or by name, in tab order.
+class Sheets {
+public:
+    explicit Sheets(Workbook* book) : book_(book) {}
+    int Count() const;
+    Worksheet* Item(int index) const;                // error 9 when out of range
+    Worksheet* Item(const std::string& name) const;  // error 9 when no such sheet (name ignores case)
+    Worksheet* operator()(int index) const { return Item(index); }
+    Worksheet* operator()(const std::string& name) const { return Item(name); }
+    Worksheet* Find(const std::string& name) const;  // nullptr when none
+    // A new sheet "SheetN" before the active sheet (where the application puts it), made active.
+    Worksheet* Add();
+    Worksheet* AddAfter(Worksheet* after);
+    Worksheet* AddBefore(Worksheet* before);
+    std::vector<Worksheet*> all() const;  // tab order, for enumeration
+
+    // Range-for over the sheets in tab order.
+    auto begin() const { cache_ = all(); return cache_.begin(); }
+    auto end() const { return cache_.end(); }
+
+private:
+    Workbook* book_;
+    mutable std::vector<Worksheet*> cache_;
+};
+
+class Workbook {
+public:
+    Workbook(Application* app, std::unique_ptr<sheet::BookData> data, std::string fullName);
+    ~Workbook();
+
+    Application* Parent() const { return app_; }
+    const std::string& Name() const { return name_; }          // file name with extension
+    const std::string& FullName() const { return fullName_; }  // full path, or the name when unsaved
+    const std::string& Path() const { return path_; }          // folder, empty when unsaved
+    Sheets& Worksheets() { return sheets_; }
+    Sheets& GetSheets() { return sheets_; }
+    Worksheet* ActiveSheet();
+    void Activate();
+    bool Saved() const { return !modified_; }
+    void SetSaved(bool saved) { modified_ = !saved; }
+
+    // Writes the file the workbook came from, in its format.
+    void Save();
+    // format 0: by the extension (".xlsx" when none); 51: .xlsx, appended when missing.
+    void SaveAs(const std::string& fileName, int format = 0, int accessMode = 0);
+    // Close(): asks (DisplayAlerts on) when modified; Close(false) discards; Close(true) saves.
+    // Returns false when the user cancelled.
+    bool Close(std::optional<bool> saveChanges = std::nullopt);
+    bool isOpen() const { return open_; }
+
+    // Engine side
+    sheet::BookData& data() const;
+    Worksheet* facadeFor(sheet::SheetData* s);
+    // Every change to cells or sheets marks the workbook modified and bumps a counter the
+    // workbook window watches.
+    void touch() { modified_ = true; ++changeCount_; }
+    unsigned long long changeCount() const { return changeCount_; }
+    // Adds a sheet (already named) at tab position `index` (0-based), returns its object.
+    Worksheet* insertSheet(std::unique_ptr<sheet::SheetData> s, int index);
+    void removeSheet(Worksheet* ws);
+    // Sheet "SheetN" name not yet used.
+    std::string nextSheetName() const;
+    std::string nextCopyName(const std::string& base) const;
+
+private:
+    void setFile(const std::string& fullName);
+    Application* app_;
+    std::unique_ptr<sheet::BookData> data_;
+    Sheets sheets_;
+    std::vector<std::unique_ptr<Worksheet>> facades_;
+    std::unordered_map<const sheet::SheetData*, Worksheet*> facadeOf_;
+    std::string name_, fullName_, path_;
+    bool modified_ = false;
+    bool open_ = true;
+    unsigned long long changeCount_ = 0;
+    int sheetCounter_ = 0;
+};
+
+class Workbooks {
+public:
+    explicit Workbooks(Application* app) : app_(app) {}
+    Workbook* Open(const std::string& path);
+    Workbook* Add();
+    int Count() const;
+    Workbook* Item(int index) const;
+    Workbook* Item(const std::string& name) const;  // by file name, ignoring case
+    Workbook* operator()(const std::string& name) const { return Item(name); }
+    Workbook* operator()(int index) const { return Item(index); }
+    std::vector<Workbook*> all() const;
+
+    // Engine side: adopts a workbook made elsewhere (a sheet copy).
+    Workbook* adopt(std::unique_ptr<Workbook> book);
+    void closed(Workbook* book);
+
+private:
+    Application* app_;
+    std::vector<std::unique_ptr<Workbook>> books_;  // closed ones stay as dead objects
+    int newCounter_ = 0;
+    friend class Workbook;
+    friend class Worksheet;
+};
+
+}  // namespace lorvane

@@ -1,0 +1,33 @@
+#pragma once
+// Interned texts of a workbook: cells hold an index, so equal texts are stored once and
+// reading a text cell allocates nothing.
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+namespace lorvane::sheet {
+
+class StringPool {
+public:
+    std::uint32_t intern(std::string_view text);
+    const std::string& at(std::uint32_t index) const { return texts_[index]; }
+    std::size_t size() const { return texts_.size(); }
+
+    // Rich text as the file wrote it (the runs of an <si>), kept for writing back.
+    void setRich(std::uint32_t index, std::string runsXml) { rich_[index] = std::move(runsXml); }
+    const std::string* rich(std::uint32_t index) const {
+        auto it = rich_.find(index);
+        return it == rich_.end() ? nullptr : &it->second;
+    }
+    // Adds a text even when an equal plain one exists (a rich text whose plain text repeats).
+    std::uint32_t appendDistinct(std::string_view text);
+
+private:
+    std::deque<std::string> texts_;  // deque: views into it stay valid as it grows
+    std::unordered_map<std::string_view, std::uint32_t> lookup_;
+    std::unordered_map<std::uint32_t, std::string> rich_;
+};
+
+}  // namespace lorvane::sheet

@@ -1,0 +1,25 @@
+#pragma once
+// Reading and writing workbook files. Everything else sees only BookData.
+#include <memory>
+#include <string>
+
+#include "spreadsheet/BookData.h"
+
+namespace lorvane::sheet {
+
+enum class FileFormat { Xlsx, Xlsm, Xls };
+
+// The format a path names by its extension (".xlsx" when it has none we know).
+FileFormat formatForPath(const std::string& path);
+
+// Reads a workbook; failures are AutomationErrors with a Chinese description.
+std::unique_ptr<BookData> readWorkbookFile(const std::string& path);
+
+// Writes a workbook safely: a temporary file beside the target, renamed over it when complete.
+void writeWorkbookFile(const BookData& book, const std::string& path, FileFormat format);
+
+// What a copy of `source` (from workbook `from`, going into workbook `to`) keeps of the parts
+// the engine does not model: a copy of them, or nothing; never a second pointer to the same part.
+std::shared_ptr<SheetPackage> copiedSheetPackage(const SheetData& source, const BookData& from, BookData& to);
+
+}  // namespace lorvane::sheet
