@@ -11,7 +11,10 @@ using sheet::Cell;
 using sheet::CellKind;
 
 Variant readCell(const sheet::BookData& book, const sheet::SheetData& sheet, int row, int col) {
-    const Cell* c = sheet.find(row, col);
+    return readCell(book, sheet.find(row, col));
+}
+
+Variant readCell(const sheet::BookData& book, const Cell* c) {
     if (!c) return {};
     switch (c->kind) {
     case CellKind::Blank: return {};

@@ -7,6 +7,7 @@ namespace lorvane {
 
 // The value of a cell (a formula cell gives its cached result); a number in a date format reads as a date.
 Variant readCell(const sheet::BookData& book, const sheet::SheetData& sheet, int row, int col);
+Variant readCell(const sheet::BookData& book, const sheet::Cell* cell);
 
 // Stores a value. In a text-formatted ("@") cell every value is stored as its text; a date
 // written into a cell with the General format gets a date format, as typing it would.

@@ -158,7 +158,7 @@ VariantArray Range::Values() const {
         for (const auto& cell : rd->cells) {
             if (cell.col < rect_.col1) continue;
             if (cell.col > rect_.col2) break;
-            if (cell.holdsValue()) out(r - rect_.row1 + 1, cell.col - rect_.col1 + 1) = readCell(book, s, r, cell.col);
+            if (cell.holdsValue()) out(r - rect_.row1 + 1, cell.col - rect_.col1 + 1) = readCell(book, &cell);
         }
     }
     return out;

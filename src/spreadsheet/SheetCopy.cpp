@@ -10,11 +10,9 @@ namespace lorvane::sheet {
 
 std::uint32_t StyleMapper::map(std::uint32_t style) {
     if (&from_ == &to_ || style == 0) return style;
-    auto it = cache_.find(style);
-    if (it != cache_.end()) return it->second;
-    std::uint32_t mapped = to_.styles.intern(from_.styles.at(style));
-    cache_.emplace(style, mapped);
-    return mapped;
+    if (style >= cache_.size()) cache_.resize(from_.styles.size(), 0);
+    if (cache_[style] == 0) cache_[style] = to_.styles.intern(from_.styles.at(style));
+    return cache_[style];
 }
 
 namespace {

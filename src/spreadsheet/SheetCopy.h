@@ -2,7 +2,7 @@
 // Copying cells, formats and whole sheets, within a workbook or into another one. Formats are
 // re-mapped into the target workbook's style table, texts into its string pool.
 #include <memory>
-#include <unordered_map>
+#include <vector>
 
 #include "spreadsheet/BookData.h"
 
@@ -17,7 +17,7 @@ public:
 private:
     const BookData& from_;
     BookData& to_;
-    std::unordered_map<std::uint32_t, std::uint32_t> cache_;
+    std::vector<std::uint32_t> cache_;  // by source index; 0 = not mapped yet (index 0 maps to 0)
 };
 
 // CopyResults: values only, formulas replaced by their cached results.

@@ -1,0 +1,1 @@
+// Keeps the runs library non-empty before any operation is built.
