@@ -175,6 +175,25 @@ TEST_F(ObjectModel, RangeCopyCarriesValuesFormatsAndShiftsFormulas) {
     EXPECT_TRUE(book->data().styles.at(book->data().sheets[0]->styleAt(5, 2)).font.bold);
 }
 
+TEST_F(ObjectModel, CopyOntoAnOverlappingBlockReadsTheOriginal) {
+    for (int r = 1; r <= 3; ++r) ws->Cells(r, 1).SetValue(r);
+    ws->GetRange("A1:A3").Copy(ws->GetRange("A2"));
+    EXPECT_EQ(ws->Cells(1, 1).Value(), Variant(1));
+    EXPECT_EQ(ws->Cells(2, 1).Value(), Variant(1));
+    EXPECT_EQ(ws->Cells(4, 1).Value(), Variant(3));
+}
+
+TEST_F(ObjectModel, PasteValuesTakesResultsNotFormulasOrFormats) {
+    ws->Cells(1, 1).SetValue(4);
+    ws->Cells(1, 1).SetFontBold(true);
+    ws->Cells(1, 2).SetFormula("=A1");
+    ws->GetRange("A1:B1").Copy();
+    ws->GetRange("D1").PasteSpecial(xlPasteValues);
+    EXPECT_EQ(ws->Cells(1, 4).Value(), Variant(4));
+    EXPECT_FALSE(ws->Cells(1, 5).HasFormula());
+    EXPECT_FALSE(book->data().styles.at(book->data().sheets[0]->styleAt(1, 4)).font.bold);
+}
+
 TEST_F(ObjectModel, RowInsertAndDeleteMoveFormatsMergesAndFormulas) {
     for (int r = 1; r <= 6; ++r) ws->Cells(r, 1).SetValue(r);
     ws->GetRange("B3:C4").Merge();
