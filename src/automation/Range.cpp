@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <unordered_map>
+#include <vector>
 
 #include "automation/Application.h"
 #include "automation/AutomationError.h"
@@ -377,15 +377,17 @@ template <class Mutate>
 void mutateFormats(Worksheet* ws, const CellRect& rect, Mutate mutate) {
     auto& book = ws->Parent()->data();
     auto& s = ws->data();
-    std::unordered_map<std::uint32_t, std::uint32_t> mapped;
+    constexpr std::uint32_t kUnmapped = 0xFFFFFFFFu;
+    std::vector<std::uint32_t> mapped;  // old format index -> changed format index
     auto restyle = [&](std::uint32_t style) {
-        auto it = mapped.find(style);
-        if (it != mapped.end()) return it->second;
-        CellFormat f = book.styles.at(style);
-        mutate(f);
-        std::uint32_t n = book.styles.intern(f);
-        mapped.emplace(style, n);
-        return n;
+        if (style >= mapped.size()) mapped.resize(style + 1, kUnmapped);
+        if (mapped[style] == kUnmapped) {
+            CellFormat f = book.styles.at(style);
+            mutate(f);
+            std::uint32_t n = book.styles.intern(f);
+            mapped[style] = n;
+        }
+        return mapped[style];
     };
     bool allCols = spansAllColumns(rect), allRows = spansAllRows(rect);
     if (allRows) {
@@ -414,11 +416,30 @@ void mutateFormats(Worksheet* ws, const CellRect& rect, Mutate mutate) {
             for (auto& cell : s.rowForWrite(r).cells)
                 if (cell.col >= rect.col1 && cell.col <= rect.col2) cell.style = restyle(cell.style);
     } else {
-        for (int r = rect.row1; r <= rect.row2; ++r)
+        // Every cell of the block gets a record: one merge pass per row.
+        std::vector<sheet::Cell> merged;
+        for (int r = rect.row1; r <= rect.row2; ++r) {
+            auto& cells = s.rowForWrite(r).cells;
+            auto first = std::lower_bound(cells.begin(), cells.end(), rect.col1,
+                                          [](const sheet::Cell& c, int col) { return c.col < col; });
+            merged.clear();
+            merged.reserve(cells.size() + static_cast<std::size_t>(rect.cols()));
+            merged.insert(merged.end(), cells.begin(), first);
+            auto it = first;
             for (int c = rect.col1; c <= rect.col2; ++c) {
-                auto& cell = s.touch(r, c);
+                sheet::Cell cell;
+                if (it != cells.end() && it->col == c) {
+                    cell = *it++;
+                } else {
+                    cell.col = static_cast<std::uint16_t>(c);
+                    cell.style = s.styleAt(r, c);
+                }
                 cell.style = restyle(cell.style);
+                merged.push_back(cell);
             }
+            merged.insert(merged.end(), it, cells.end());
+            cells.assign(merged.begin(), merged.end());
+        }
     }
     ws->Parent()->touch();
 }
