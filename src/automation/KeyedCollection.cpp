@@ -19,25 +19,43 @@ std::size_t KeyedCollection::KeyHash::operator()(const Variant& v) const {
     return h ^ (static_cast<std::size_t>(v.type()) * 0x9E3779B97F4A7C15ull);
 }
 
-bool KeyedCollection::Exists(const Variant& key) const { return index_.find(key) != index_.end(); }
+std::size_t KeyedCollection::slotOf(const Variant& key, std::size_t hash) const {
+    std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+        std::uint32_t s = slots_[i];
+        if (s == 0 || (hashes_[s - 1] == hash && entries_[s - 1].key == key)) return i;
+    }
+}
+
+void KeyedCollection::grow() {
+    std::vector<std::uint32_t> bigger(slots_.empty() ? 16 : slots_.size() * 2, 0);
+    std::size_t mask = bigger.size() - 1;
+    for (std::size_t e = 0; e < entries_.size(); ++e) {
+        std::size_t i = hashes_[e] & mask;
+        while (bigger[i] != 0) i = (i + 1) & mask;
+        bigger[i] = static_cast<std::uint32_t>(e + 1);
+    }
+    slots_.swap(bigger);
+}
+
+bool KeyedCollection::Exists(const Variant& key) const { return Find(key) != nullptr; }
 
 const Variant* KeyedCollection::Find(const Variant& key) const {
-    auto it = index_.find(key);
-    return it == index_.end() ? nullptr : &entries_[it->second].item;
+    if (slots_.empty()) return nullptr;
+    std::uint32_t s = slots_[slotOf(key, KeyHash{}(key))];
+    return s == 0 ? nullptr : &entries_[s - 1].item;
 }
 
 // Adds key with item unless it is there; returns its entry index and whether it was added.
 std::pair<std::size_t, bool> KeyedCollection::insert(const Variant& key, Variant&& item) {
-    auto [it, inserted] = index_.try_emplace(key, entries_.size());
-    if (inserted) {
-        try {
-            entries_.push_back({key, std::move(item)});
-        } catch (...) {
-            index_.erase(it);
-            throw;
-        }
-    }
-    return {it->second, inserted};
+    if ((entries_.size() + 1) * 2 > slots_.size()) grow();
+    std::size_t hash = KeyHash{}(key);
+    std::size_t slot = slotOf(key, hash);
+    if (slots_[slot] != 0) return {slots_[slot] - 1, false};
+    entries_.push_back({key, std::move(item)});
+    hashes_.push_back(hash);
+    slots_[slot] = static_cast<std::uint32_t>(entries_.size());
+    return {entries_.size() - 1, true};
 }
 
 Variant& KeyedCollection::Item(const Variant& key) { return entries_[insert(key, Variant()).first].item; }
@@ -68,8 +86,9 @@ std::vector<Variant> KeyedCollection::Items() const {
 }
 
 void KeyedCollection::RemoveAll() {
-    index_.clear();
     entries_.clear();
+    hashes_.clear();
+    slots_.clear();
 }
 
 }  // namespace lorvane

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <deque>
 #include <string>
-#include <unordered_map>
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -36,8 +36,12 @@ private:
         Variant item;
     };
     std::pair<std::size_t, bool> insert(const Variant& key, Variant&& item);
-    std::deque<Entry> entries_;  // deque: entries never move, so the index can point into it
-    std::unordered_map<Variant, std::size_t, KeyHash> index_;
+    // The slot of `key` in the open-addressing table: holding its entry, or the empty slot to use.
+    std::size_t slotOf(const Variant& key, std::size_t hash) const;
+    void grow();
+    std::deque<Entry> entries_;        // insertion order; a deque, so references to items stay valid
+    std::vector<std::size_t> hashes_;  // per entry
+    std::vector<std::uint32_t> slots_; // entry index + 1, 0 = empty; size a power of two, at most half full
 };
 
 }  // namespace lorvane
