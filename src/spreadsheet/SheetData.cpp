@@ -202,6 +202,8 @@ void SheetData::deleteRows(int at, int count) {
     if (at <= rowCount()) {
         int end = std::min(rowCount(), at + count - 1);
         rows_.erase(rows_.begin() + (at - 1), rows_.begin() + end);
+        // Give back the row table of a sheet that shrank a lot (a split keeps a few rows of many).
+        if (rows_.capacity() > 1024 && rows_.size() < rows_.capacity() / 4) rows_.shrink_to_fit();
     }
     std::vector<CellRect> kept;
     for (CellRect m : merges)

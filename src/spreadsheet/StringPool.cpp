@@ -13,8 +13,7 @@ std::uint32_t StringPool::intern(std::string_view text) {
 
 std::uint32_t StringPool::appendDistinct(std::string_view text) {
     auto index = static_cast<std::uint32_t>(texts_.size());
-    const std::string& stored = texts_.emplace_back(text);
-    lookup_.emplace(std::string_view(stored), index);  // keeps an earlier equal entry
+    texts_.emplace_back(text);  // reachable by its index only: intern() never hands it out
     return index;
 }
 

@@ -21,7 +21,8 @@ public:
         auto it = rich_.find(index);
         return it == rich_.end() ? nullptr : &it->second;
     }
-    // Adds a text even when an equal plain one exists (a rich text whose plain text repeats).
+    // Adds a text apart from the interned ones (a rich text): intern() of the same plain text
+    // never returns it, so a plain cell cannot take on its runs.
     std::uint32_t appendDistinct(std::string_view text);
 
 private:

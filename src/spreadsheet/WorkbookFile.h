@@ -1,7 +1,11 @@
 #pragma once
 // Reading and writing workbook files. Everything else sees only BookData.
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
+
+#include "automation/AutomationError.h"
 
 #include "spreadsheet/BookData.h"
 
@@ -17,6 +21,17 @@ std::unique_ptr<BookData> readWorkbookFile(const std::string& path);
 
 // Writes a workbook safely: a temporary file beside the target, renamed over it when complete.
 void writeWorkbookFile(const BookData& book, const std::string& path, FileFormat format);
+
+// Reads several workbooks; legacy .xls files among them are converted in one LibreOffice start.
+// Each result holds the workbook or the error that file gave.
+struct WorkbookReadResult {
+    std::unique_ptr<BookData> book;
+    std::optional<AutomationError> error;
+};
+std::vector<WorkbookReadResult> readWorkbookFiles(const std::vector<std::string>& paths);
+
+// False for a chartsheet (or dialog/macro sheet) kept from the file: it has no cells of its own.
+bool isWorksheet(const SheetData& sheet);
 
 // What a copy of `source` (from workbook `from`, going into workbook `to`) keeps of the parts
 // the engine does not model: a copy of them, or nothing; never a second pointer to the same part.

@@ -1,0 +1,23 @@
+#pragma once
+// Saving without risking the file already on disk: the bytes go to a temporary file in the
+// target's folder, which is flushed and then renamed over the target.
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace lorvane::sheet {
+
+enum class SaveStage { CreateTemp, Write, Flush, Rename };
+
+// For tests: called before each stage; a non-zero errno makes that stage fail as if the system
+// had refused it (ENOSPC, EACCES ...). Pass an empty function to remove the hook.
+void setSaveFailureHook(std::function<int(SaveStage)> hook);
+
+// Writes `bytes` to `target` atomically; throws AutomationError with a Chinese description and
+// leaves any existing target untouched on failure.
+void saveFileAtomically(const std::string& target, std::string_view bytes);
+
+// Throws the AutomationError a failed save reports for `err` (an errno value).
+[[noreturn]] void throwSaveError(const std::string& target, int err);
+
+}  // namespace lorvane::sheet

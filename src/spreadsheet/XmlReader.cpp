@@ -1,0 +1,380 @@
+#include "spreadsheet/XmlReader.h"
+
+#include <expat.h>
+
+#include <cstring>
+
+#include "automation/AutomationError.h"
+
+namespace lorvane::sheet {
+
+namespace {
+
+bool localEquals(std::string_view qualified, std::string_view local) {
+    auto colon = qualified.find(':');
+    std::string_view l = colon == std::string_view::npos ? qualified : qualified.substr(colon + 1);
+    return l == local;
+}
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// "_xHHHH_" at pos: the code unit, or -1.
+int escapeAt(std::string_view s, std::size_t pos) {
+    if (pos + 7 > s.size() || s[pos] != '_' || s[pos + 1] != 'x' || s[pos + 6] != '_') return -1;
+    int v = 0;
+    for (std::size_t k = pos + 2; k < pos + 6; ++k) {
+        int h = hexValue(s[k]);
+        if (h < 0) return -1;
+        v = v * 16 + h;
+    }
+    return v;
+}
+
+void appendUtf8(std::string& out, std::uint32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+}  // namespace
+
+const char* findAttr(const char** attrs, std::string_view local) {
+    for (int i = 0; attrs[i]; i += 2)
+        if (localEquals(attrs[i], local)) return attrs[i + 1];
+    return nullptr;
+}
+
+XmlStream::XmlStream(std::string partName) : parser_(XML_ParserCreate("UTF-8")), part_(std::move(partName)) {
+    if (!parser_) throw AutomationError(errc::kMethodFailed, "内存不足，无法解析工作簿。");
+    XML_SetUserData(parser_, this);
+    XML_SetElementHandler(parser_, &XmlStream::startHandler, &XmlStream::endHandler);
+    XML_SetCharacterDataHandler(parser_, &XmlStream::textHandler);
+    // Workbook parts never carry a DTD; refusing one rules out entity-expansion bombs.
+    XML_SetParamEntityParsing(parser_, XML_PARAM_ENTITY_PARSING_NEVER);
+    XML_SetStartDoctypeDeclHandler(parser_, &XmlStream::doctypeHandler);
+    XML_SetEntityDeclHandler(parser_, &XmlStream::entityHandler);
+}
+
+XmlStream::~XmlStream() { XML_ParserFree(parser_); }
+
+void XmlStream::stop(std::exception_ptr e) {
+    if (!error_) error_ = e;
+    XML_StopParser(parser_, XML_FALSE);
+}
+
+void XmlStream::startHandler(void* self, const char* name, const char** attrs) {
+    auto* s = static_cast<XmlStream*>(self);
+    if (s->error_) return;
+    // Kept elements are trees handled recursively: absurd nesting is refused, not followed.
+    if (++s->depth_ > kMaxDepth) {
+        s->stop(std::make_exception_ptr(AutomationError(
+            errc::kBadFile, "部件“" + s->part_ + "”的元素嵌套层数异常，可能是恶意构造的文件，已拒绝打开。")));
+        return;
+    }
+    try {
+        s->onStart(name, attrs);
+    } catch (...) {
+        s->stop(std::current_exception());
+    }
+}
+
+void XmlStream::endHandler(void* self, const char* name) {
+    auto* s = static_cast<XmlStream*>(self);
+    if (s->error_) return;
+    --s->depth_;
+    try {
+        s->onEnd(name);
+    } catch (...) {
+        s->stop(std::current_exception());
+    }
+}
+
+void XmlStream::textHandler(void* self, const char* text, int len) {
+    auto* s = static_cast<XmlStream*>(self);
+    if (s->error_) return;
+    try {
+        s->onText(text, len);
+    } catch (...) {
+        s->stop(std::current_exception());
+    }
+}
+
+void XmlStream::doctypeHandler(void* self, const char*, const char*, const char*, int) {
+    auto* s = static_cast<XmlStream*>(self);
+    s->stop(std::make_exception_ptr(AutomationError(
+        errc::kBadFile, "部件“" + s->part_ + "”含有文档类型声明（DTD），可能是恶意构造的文件，已拒绝打开。")));
+}
+
+void XmlStream::entityHandler(void* self, const char*, int, const char*, int, const char*, const char*, const char*,
+                              const char*) {
+    auto* s = static_cast<XmlStream*>(self);
+    s->stop(std::make_exception_ptr(AutomationError(
+        errc::kBadFile, "部件“" + s->part_ + "”含有实体声明，可能是恶意构造的文件（XML 炸弹），已拒绝打开。")));
+}
+
+void XmlStream::check(int status) {
+    if (error_) std::rethrow_exception(error_);
+    if (status == XML_STATUS_ERROR) {
+        std::string msg = XML_ErrorString(XML_GetErrorCode(parser_));
+        auto line = XML_GetCurrentLineNumber(parser_);
+        throw AutomationError(errc::kBadFile, "部件“" + part_ + "”的 XML 格式错误（第 " + std::to_string(line) +
+                                                  " 行：" + msg + "），文件已损坏。");
+    }
+}
+
+void XmlStream::feed(const char* data, std::size_t size) {
+    while (size > 0) {
+        int n = static_cast<int>(std::min<std::size_t>(size, 1 << 30));
+        check(XML_Parse(parser_, data, n, XML_FALSE));
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+}
+
+void XmlStream::finish() { check(XML_Parse(parser_, "", 0, XML_TRUE)); }
+
+void XmlStream::parseAll(std::string_view doc) {
+    feed(doc.data(), doc.size());
+    finish();
+}
+
+const char* XmlNode::attr(std::string_view local) const {
+    for (const auto& [k, v] : attrs)
+        if (localEquals(k, local)) return v.c_str();
+    return nullptr;
+}
+
+void XmlNode::setAttr(std::string_view qualifiedName, std::string value) {
+    for (auto& [k, v] : attrs)
+        if (k == qualifiedName) {
+            v = std::move(value);
+            return;
+        }
+    attrs.emplace_back(std::string(qualifiedName), std::move(value));
+}
+
+void XmlNode::removeAttr(std::string_view local) {
+    std::erase_if(attrs, [&](const auto& kv) { return localEquals(kv.first, local); });
+}
+
+std::string_view XmlNode::local() const {
+    std::string_view n = name;
+    auto colon = n.find(':');
+    return colon == std::string_view::npos ? n : n.substr(colon + 1);
+}
+
+const XmlNode* XmlNode::child(std::string_view l) const {
+    for (const XmlNode& c : children)
+        if (!c.name.empty() && c.local() == l) return &c;
+    return nullptr;
+}
+
+XmlNode* XmlNode::child(std::string_view l) {
+    for (XmlNode& c : children)
+        if (!c.name.empty() && c.local() == l) return &c;
+    return nullptr;
+}
+
+std::string XmlNode::textContent() const {
+    std::string out;
+    for (const XmlNode& c : children)
+        if (c.name.empty()) out += c.text;
+    return out;
+}
+
+void XmlTreeBuilder::start(const char* name, const char** attrs) {
+    XmlNode* node;
+    if (stack_.empty()) {
+        root_ = XmlNode{};
+        node = &root_;
+    } else {
+        node = &stack_.back()->children.emplace_back();
+    }
+    node->name = name;
+    for (int i = 0; attrs[i]; i += 2) node->attrs.emplace_back(attrs[i], attrs[i + 1]);
+    stack_.push_back(node);
+}
+
+void XmlTreeBuilder::text(const char* s, int len) {
+    if (stack_.empty()) return;
+    auto& kids = stack_.back()->children;
+    if (kids.empty() || !kids.back().name.empty()) kids.emplace_back();
+    kids.back().text.append(s, static_cast<std::size_t>(len));
+}
+
+bool XmlTreeBuilder::end() {
+    if (stack_.empty()) return true;
+    stack_.pop_back();
+    return stack_.empty();
+}
+
+namespace {
+
+class TreeParser : public XmlStream {
+public:
+    using XmlStream::XmlStream;
+    XmlNode result() { return builder_.take(); }
+    bool sawRoot() const { return sawRoot_; }
+
+protected:
+    void onStart(const char* name, const char** attrs) override {
+        sawRoot_ = true;
+        builder_.start(name, attrs);
+    }
+    void onEnd(const char*) override { builder_.end(); }
+    void onText(const char* s, int len) override { builder_.text(s, len); }
+
+private:
+    XmlTreeBuilder builder_;
+    bool sawRoot_ = false;
+};
+
+}  // namespace
+
+XmlNode parseXmlTree(std::string_view doc, const std::string& partName) {
+    TreeParser p(partName);
+    p.parseAll(doc);
+    if (!p.sawRoot()) throw AutomationError(errc::kBadFile, "部件“" + partName + "”是空的，文件已损坏。");
+    return p.result();
+}
+
+void appendEscapedText(std::string& out, std::string_view text) {
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char* rep = nullptr;
+        switch (text[i]) {
+        case '&': rep = "&amp;"; break;
+        case '<': rep = "&lt;"; break;
+        case '>': rep = "&gt;"; break;
+        case '\r': rep = "&#13;"; break;
+        default: continue;
+        }
+        out.append(text.data() + start, i - start);
+        out += rep;
+        start = i + 1;
+    }
+    out.append(text.data() + start, text.size() - start);
+}
+
+void appendEscapedAttr(std::string& out, std::string_view text) {
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char* rep = nullptr;
+        switch (text[i]) {
+        case '&': rep = "&amp;"; break;
+        case '<': rep = "&lt;"; break;
+        case '>': rep = "&gt;"; break;
+        case '"': rep = "&quot;"; break;
+        case '\n': rep = "&#10;"; break;
+        case '\r': rep = "&#13;"; break;
+        case '\t': rep = "&#9;"; break;
+        default: continue;
+        }
+        out.append(text.data() + start, i - start);
+        out += rep;
+        start = i + 1;
+    }
+    out.append(text.data() + start, text.size() - start);
+}
+
+void writeStartTag(std::string& out, const XmlNode& node, bool selfClose) {
+    out += '<';
+    out += node.name;
+    for (const auto& [k, v] : node.attrs) {
+        out += ' ';
+        out += k;
+        out += "=\"";
+        appendEscapedAttr(out, v);
+        out += '"';
+    }
+    out += selfClose ? "/>" : ">";
+}
+
+void writeXmlNode(std::string& out, const XmlNode& node) {
+    if (node.name.empty()) {
+        appendEscapedText(out, node.text);
+        return;
+    }
+    if (node.children.empty()) {
+        writeStartTag(out, node, true);
+        return;
+    }
+    writeStartTag(out, node, false);
+    for (const XmlNode& c : node.children) writeXmlNode(out, c);
+    out += "</";
+    out += node.name;
+    out += '>';
+}
+
+std::string decodeOoxmlEscapes(std::string_view text) {
+    if (text.find("_x") == std::string_view::npos) return std::string(text);
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        int v = escapeAt(text, i);
+        if (v < 0) {
+            out += text[i++];
+            continue;
+        }
+        std::uint32_t cp = static_cast<std::uint32_t>(v);
+        i += 7;
+        if (cp >= 0xD800 && cp <= 0xDBFF) {
+            int low = escapeAt(text, i);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                cp = 0x10000 + ((cp - 0xD800) << 10) + (static_cast<std::uint32_t>(low) - 0xDC00);
+                i += 7;
+            } else {
+                cp = 0xFFFD;
+            }
+        } else if (cp >= 0xDC00 && cp <= 0xDFFF) {
+            cp = 0xFFFD;
+        }
+        appendUtf8(out, cp);
+    }
+    return out;
+}
+
+void appendOoxmlEscaped(std::string& out, std::string_view text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') {
+            static const char* hex = "0123456789ABCDEF";
+            out += "_x00";
+            out += hex[c >> 4];
+            out += hex[c & 15];
+            out += '_';
+            continue;
+        }
+        // A literal "_xHHHH_" must not be read back as an escape.
+        if (c == '_' && escapeAt(text, i) >= 0) {
+            out += "_x005F_";
+            continue;
+        }
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '\r': out += "&#13;"; break;
+        default: out += static_cast<char>(c);
+        }
+    }
+}
+
+}  // namespace lorvane::sheet

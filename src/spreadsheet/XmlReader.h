@@ -1,0 +1,110 @@
+#pragma once
+// Streaming XML through expat, refusing DTDs so that entity expansion cannot blow up, plus a
+// small element tree for the parts kept as they were and the escaping used when writing.
+#include <cstddef>
+#include <exception>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+struct XML_ParserStruct;
+
+namespace lorvane::sheet {
+
+// The local part of a prefixed name: "x:c" -> "c". SpreadsheetML is written with and without prefixes.
+inline std::string_view localName(const char* name) {
+    std::string_view n(name);
+    auto colon = n.find(':');
+    return colon == std::string_view::npos ? n : n.substr(colon + 1);
+}
+
+// The value of an attribute in expat's name/value array, or nullptr.
+const char* findAttr(const char** attrs, std::string_view local);
+
+// A SAX parser fed in chunks. Handlers may throw: the exception is carried out of expat and
+// rethrown from feed()/finish().
+class XmlStream {
+public:
+    explicit XmlStream(std::string partName);
+    virtual ~XmlStream();
+    XmlStream(const XmlStream&) = delete;
+    XmlStream& operator=(const XmlStream&) = delete;
+
+    void feed(const char* data, std::size_t size);
+    void finish();
+    // Parses a whole document held in memory.
+    void parseAll(std::string_view doc);
+
+protected:
+    virtual void onStart(const char* name, const char** attrs) = 0;
+    virtual void onEnd(const char* name) = 0;
+    virtual void onText(const char* text, int len) = 0;
+    const std::string& partName() const { return part_; }
+
+private:
+    static void startHandler(void* self, const char* name, const char** attrs);
+    static void endHandler(void* self, const char* name);
+    static void textHandler(void* self, const char* s, int len);
+    static void doctypeHandler(void* self, const char*, const char*, const char*, int);
+    static void entityHandler(void* self, const char*, int, const char*, int, const char*, const char*, const char*, const char*);
+    void stop(std::exception_ptr e);
+    void check(int status);
+
+    static constexpr int kMaxDepth = 256;
+    XML_ParserStruct* parser_;
+    std::string part_;
+    std::exception_ptr error_;
+    int depth_ = 0;
+};
+
+// An element as written: name with its prefix, attributes in order, children (elements and text).
+// A node with an empty name is a text node.
+struct XmlNode {
+    std::string name;
+    std::vector<std::pair<std::string, std::string>> attrs;
+    std::vector<XmlNode> children;
+    std::string text;
+
+    const char* attr(std::string_view local) const;
+    void setAttr(std::string_view qualifiedName, std::string value);
+    void removeAttr(std::string_view local);
+    std::string_view local() const;
+    const XmlNode* child(std::string_view local) const;
+    XmlNode* child(std::string_view local);
+    // The concatenated text of this element's text children.
+    std::string textContent() const;
+};
+
+// Builds a tree from SAX events; used by readers that keep some elements whole.
+class XmlTreeBuilder {
+public:
+    void start(const char* name, const char** attrs);
+    void text(const char* s, int len);
+    // True when the element closed was the root of the capture.
+    bool end();
+    bool active() const { return !stack_.empty(); }
+    XmlNode take() { return std::move(root_); }
+
+private:
+    XmlNode root_;
+    std::vector<XmlNode*> stack_;
+};
+
+// Parses a small part into a tree (the root element).
+XmlNode parseXmlTree(std::string_view doc, const std::string& partName);
+
+// Appends text escaped for element content / attribute values.
+void appendEscapedText(std::string& out, std::string_view text);
+void appendEscapedAttr(std::string& out, std::string_view text);
+// Appends the node as XML.
+void writeXmlNode(std::string& out, const XmlNode& node);
+void writeStartTag(std::string& out, const XmlNode& node, bool selfClose);
+
+// "_x000D_" escapes of SpreadsheetML strings.
+std::string decodeOoxmlEscapes(std::string_view text);
+void appendOoxmlEscaped(std::string& out, std::string_view text);
+
+constexpr std::string_view kXmlDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
+
+}  // namespace lorvane::sheet

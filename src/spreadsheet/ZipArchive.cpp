@@ -1,0 +1,247 @@
+#include "spreadsheet/ZipArchive.h"
+
+#include <zip.h>
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <unordered_set>
+
+#include "automation/AutomationError.h"
+
+namespace lorvane::sheet {
+
+namespace {
+
+constexpr std::size_t kChunk = 256 * 1024;
+
+std::string zipErrorText(int code) {
+    switch (code) {
+    case ZIP_ER_NOZIP: return "不是有效的压缩包";
+    case ZIP_ER_INCONS: return "压缩包结构不一致";
+    case ZIP_ER_CRC: return "数据校验失败";
+    case ZIP_ER_EOF: case ZIP_ER_READ: case ZIP_ER_SEEK: return "文件被截断或无法读取";
+    case ZIP_ER_ENCRNOTSUPP: case ZIP_ER_NOPASSWD: case ZIP_ER_WRONGPASSWD: return "压缩包已加密";
+    case ZIP_ER_COMPNOTSUPP: return "使用了不支持的压缩方式";
+    case ZIP_ER_MEMORY: return "内存不足";
+    default: return "压缩包已损坏";
+    }
+}
+
+}  // namespace
+
+ZipReader::ZipReader(const std::string& path, const std::string& displayName, InflateLimits limits)
+    : display_(displayName), limits_(limits) {
+    int err = 0;
+    archive_ = zip_open(path.c_str(), ZIP_RDONLY, &err);
+    if (!archive_) {
+        if (err == ZIP_ER_OPEN || err == ZIP_ER_READ)
+            throw AutomationError(errc::kPermission, "无法读取文件“" + display_ + "”。");
+        throw AutomationError(errc::kBadFile,
+                              "文件“" + display_ + "”不是有效的工作簿或已损坏（" + zipErrorText(err) + "）。");
+    }
+    zip_int64_t n = zip_get_num_entries(archive_, 0);
+    if (n < 0 || static_cast<std::uint64_t>(n) > limits_.maxEntries) {
+        zip_discard(archive_);
+        archive_ = nullptr;
+        throw AutomationError(errc::kBadFile, "文件“" + display_ + "”包含的条目过多，不是正常的工作簿。");
+    }
+    std::unordered_set<std::string> seen;
+    names_.reserve(static_cast<std::size_t>(n));
+    for (zip_int64_t i = 0; i < n; ++i) {
+        zip_stat_t st;
+        zip_stat_init(&st);
+        const char* name = zip_get_name(archive_, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW);
+        if (!name || zip_stat_index(archive_, static_cast<zip_uint64_t>(i), 0, &st) != 0) {
+            zip_discard(archive_);
+            archive_ = nullptr;
+            throw AutomationError(errc::kBadFile, "文件“" + display_ + "”已损坏（压缩包目录无法读取）。");
+        }
+        // Two entries of one name could be read differently by different programs: refuse.
+        if (!seen.insert(name).second) {
+            std::string duplicate = name;  // the archive owns `name`
+            zip_discard(archive_);
+            archive_ = nullptr;
+            throw AutomationError(errc::kBadFile, "文件“" + display_ + "”已损坏：压缩包中有重复的条目“" + duplicate + "”。");
+        }
+        names_.emplace_back(name);
+        compressedSizes_.push_back((st.valid & ZIP_STAT_COMP_SIZE) ? st.comp_size : 0);
+    }
+}
+
+ZipReader::~ZipReader() {
+    if (archive_) zip_discard(archive_);
+}
+
+void ZipReader::fail(const std::string& what) const {
+    throw AutomationError(errc::kBadFile, "文件“" + display_ + "”已损坏或不是正常的工作簿：" + what);
+}
+
+std::int64_t ZipReader::indexOf(std::string_view name) const {
+    for (std::size_t i = 0; i < names_.size(); ++i)
+        if (names_[i] == name) return static_cast<std::int64_t>(i);
+    // Package part names compare without regard to case.
+    for (std::size_t i = 0; i < names_.size(); ++i) {
+        const std::string& n = names_[i];
+        if (n.size() != name.size()) continue;
+        bool same = true;
+        for (std::size_t k = 0; k < n.size() && same; ++k)
+            same = std::tolower(static_cast<unsigned char>(n[k])) == std::tolower(static_cast<unsigned char>(name[k]));
+        if (same) return static_cast<std::int64_t>(i);
+    }
+    return -1;
+}
+
+bool ZipReader::has(std::string_view name) const { return indexOf(name) >= 0; }
+
+void ZipReader::pump(std::string_view name, std::uint64_t cap, const std::function<void(const char*, std::size_t)>& sink) {
+    std::int64_t index = indexOf(name);
+    if (index < 0) fail("缺少部件“" + std::string(name) + "”。");
+    zip_file_t* file = zip_fopen_index(archive_, static_cast<zip_uint64_t>(index), 0);
+    if (!file) fail("部件“" + std::string(name) + "”无法打开（" + zipErrorText(zip_error_code_zip(zip_get_error(archive_))) + "）。");
+    struct Closer {
+        zip_file_t* f;
+        ~Closer() { zip_fclose(f); }
+    } closer{file};
+    std::uint64_t compressed = std::max<std::uint64_t>(compressedSizes_[static_cast<std::size_t>(index)], 1);
+    std::uint64_t inflated = 0;
+    std::string buffer(kChunk, '\0');
+    for (;;) {
+        zip_int64_t got = zip_fread(file, buffer.data(), buffer.size());
+        if (got < 0) fail("部件“" + std::string(name) + "”的数据无法解压（" + zipErrorText(zip_error_code_zip(zip_file_get_error(file))) + "）。");
+        if (got == 0) break;
+        inflated += static_cast<std::uint64_t>(got);
+        inflatedSoFar_ += static_cast<std::uint64_t>(got);
+        if (inflated > cap || inflatedSoFar_ > limits_.total ||
+            (inflated > limits_.ratioFloor && inflated / compressed > limits_.maxRatio))
+            fail("部件“" + std::string(name) + "”解压后的大小异常（疑似压缩炸弹）。");
+        sink(buffer.data(), static_cast<std::size_t>(got));
+    }
+}
+
+std::string ZipReader::read(std::string_view name) {
+    std::string out;
+    pump(name, limits_.perWholeEntry, [&](const char* p, std::size_t n) { out.append(p, n); });
+    return out;
+}
+
+void ZipReader::stream(std::string_view name, const std::function<void(const char*, std::size_t)>& sink) {
+    // Inflating runs on a helper thread while the caller parses: the two take about the time
+    // of the slower one instead of the sum. A few chunks in flight bound the memory.
+    struct Stopped {};
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<std::string> ready;
+    bool done = false, stop = false;
+    std::exception_ptr failure;
+    std::thread producer([&] {
+        try {
+            pump(name, limits_.perEntry, [&](const char* p, std::size_t n) {
+                std::string chunk(p, n);
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [&] { return ready.size() < 4 || stop; });
+                if (stop) throw Stopped{};
+                ready.push_back(std::move(chunk));
+                changed.notify_all();
+            });
+        } catch (const Stopped&) {
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        std::lock_guard lock(mutex);
+        done = true;
+        changed.notify_all();
+    });
+    try {
+        for (;;) {
+            std::string chunk;
+            {
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [&] { return !ready.empty() || done; });
+                if (ready.empty()) break;
+                chunk = std::move(ready.front());
+                ready.pop_front();
+                changed.notify_all();
+            }
+            sink(chunk.data(), chunk.size());
+        }
+    } catch (...) {
+        {
+            std::lock_guard lock(mutex);
+            stop = true;
+            changed.notify_all();
+        }
+        producer.join();
+        throw;
+    }
+    producer.join();
+    if (failure) std::rethrow_exception(failure);
+}
+
+ZipWriter::ZipWriter() {
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* src = zip_source_buffer_create(nullptr, 0, 0, &error);
+    if (!src) throw AutomationError(errc::kMethodFailed, "无法创建压缩包（内存不足）。");
+    zip_source_keep(src);  // the bytes are read back after zip_close
+    archive_ = zip_open_from_source(src, ZIP_TRUNCATE, &error);
+    if (!archive_) {
+        zip_source_free(src);
+        zip_source_free(src);
+        zip_error_fini(&error);
+        throw AutomationError(errc::kMethodFailed, "无法创建压缩包。");
+    }
+    source_ = src;
+    zip_error_fini(&error);
+}
+
+ZipWriter::~ZipWriter() {
+    if (archive_) zip_discard(archive_);
+    if (source_) zip_source_free(static_cast<zip_source_t*>(source_));
+}
+
+void ZipWriter::add(const std::string& name, std::string data) {
+    auto& kept = owned_.emplace_back(std::make_unique<std::string>(std::move(data)));
+    zip_source_t* src = zip_source_buffer(archive_, kept->data(), kept->size(), 0);
+    if (!src) throw AutomationError(errc::kMethodFailed, "无法写入部件“" + name + "”。");
+    zip_int64_t index = zip_file_add(archive_, name.c_str(), src, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE);
+    if (index < 0) {
+        zip_source_free(src);
+        throw AutomationError(errc::kMethodFailed, "无法写入部件“" + name + "”。");
+    }
+    // Big generated XML compresses almost as well at level 1 and several times faster.
+    zip_uint32_t level = (fast_ && kept->size() > (1u << 20)) ? 1 : 6;
+    zip_set_file_compression(archive_, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, level);
+}
+
+std::string ZipWriter::finish() {
+    if (zip_close(archive_) != 0) {
+        std::string why = zip_strerror(archive_);
+        zip_discard(archive_);
+        archive_ = nullptr;
+        throw AutomationError(errc::kMethodFailed, "无法生成工作簿压缩包：" + why);
+    }
+    archive_ = nullptr;
+    owned_.clear();
+    auto* src = static_cast<zip_source_t*>(source_);
+    std::string out;
+    zip_stat_t st;
+    zip_stat_init(&st);
+    if (zip_source_stat(src, &st) == 0 && (st.valid & ZIP_STAT_SIZE)) out.reserve(st.size);
+    if (zip_source_open(src) < 0) throw AutomationError(errc::kMethodFailed, "无法读取生成的压缩包。");
+    std::string chunk(kChunk, '\0');
+    for (;;) {
+        zip_int64_t got = zip_source_read(src, chunk.data(), chunk.size());
+        if (got < 0) {
+            zip_source_close(src);
+            throw AutomationError(errc::kMethodFailed, "无法读取生成的压缩包。");
+        }
+        if (got == 0) break;
+        out.append(chunk.data(), static_cast<std::size_t>(got));
+    }
+    zip_source_close(src);
+    return out;
+}
+
+}  // namespace lorvane::sheet
