@@ -2,14 +2,17 @@
 #include <cstring>
 #include <iostream>
 
+#include "cli/ConvertCommand.h"
 #include "shell/Desktop.h"
+#include "split/SplitCommand.h"
 
 namespace {
 
 const char* kUsage =
     "用法 / usage:\n"
     "  lorvane                      启动桌面程序 / start the desktop program\n"
-    "  lorvane --help               显示本说明 / show this help\n";
+    "  lorvane --help               显示本说明 / show this help\n"
+    "  lorvane convert IN OUT       另存为 .xlsx 或 .xls / save a workbook as .xlsx or .xls\n";
 
 }  // namespace
 
@@ -17,9 +20,12 @@ int main(int argc, char** argv) {
     if (argc < 2) return runDesktop(argc, argv);
     const char* command = argv[1];
     if (std::strcmp(command, "--help") == 0 || std::strcmp(command, "-h") == 0) {
-        std::cout << kUsage;
+        std::cout << kUsage << lorvane::split::splitCommandHelp();
         return 0;
     }
+    if (std::strcmp(command, "convert") == 0) return lorvane::cli::runConvertCommand(argc - 1, argv + 1);
+    if (std::strcmp(command, "split-sheets") == 0 || std::strcmp(command, "split-books") == 0)
+        return lorvane::split::runSplitCommand(argc - 1, argv + 1);
     if (command[0] == '-') return runDesktop(argc, argv);  // Qt's own options (-platform ...)
     std::cerr << "未知的子命令：" << command << "\n" << kUsage;
     return 2;

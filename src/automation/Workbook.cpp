@@ -187,7 +187,7 @@ void Workbook::SaveAs(const std::string& fileName, int format, int /*accessMode*
 bool Workbook::Close(std::optional<bool> saveChanges) {
     if (!open_) return true;
     if (saveChanges.value_or(false)) {
-        Save();
+        if (modified_ || path_.empty()) Save();  // an unchanged saved file needs no second write
     } else if (!saveChanges && modified_ && app_->DisplayAlerts()) {
         switch (app_->alerts().askSaveChanges(name_)) {
         case AlertService::Answer::Cancel: return false;

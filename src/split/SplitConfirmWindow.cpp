@@ -3,7 +3,13 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include "automation/Application.h"
+#include "shell/Session.h"
+#include "shell/UiService.h"
 #include "shell/WindowKit.h"
+#include "split/SplitIntoBooks.h"
+#include "split/SplitIntoSheets.h"
+#include "split/SplitPlan.h"
 #include "split/SplitOptionsWindow.h"
 
 namespace lorvane::split {
@@ -33,12 +39,45 @@ SplitConfirmWindow::SplitConfirmWindow(Session& session, const char* name, bool 
         unload();
         if (options) options->show();
     });
+    onClick(control("确定"), [this] { runSplit(); });
     bindClose(*this, [this] { session_.closeConfirmWindow(this, optionsWindow()); });
     makeTopMost();
 }
 
 std::string SplitConfirmWindow::sheetName() const { return ss(textOf(control("工作表名"))); }
 void SplitConfirmWindow::setSheetName(const std::string& name) { setTextOf(control("工作表名"), qs(name)); }
+
+void SplitConfirmWindow::runSplit() {
+    SplitOptionsWindow* options = optionsWindow();
+    SplitRequest request = options ? options->request() : SplitRequest{};
+    request.sheetName = sheetName();
+    // Everything the run needs is taken before the windows go.
+    Session& session = session_;
+    std::shared_ptr<Application> app = session.SpreadsheetApp;
+    Workbook* source = session.SourceWorkbook;
+    const bool intoWorkbooks = intoWorkbooks_;
+    const std::string chosenPath = session.ChosenPath;
+    // What can be refused is refused here, while the user can still go back with 修改.
+    if (app && source && source->isOpen()) {
+        SplitPlan plan;
+        if (auto refusal = planSplit(request, *source, intoWorkbooks ? NameUse::File : NameUse::Sheet, plan)) {
+            session.ui.inform(*refusal);
+            return;
+        }
+    }
+    if (options) options->unload();
+    unload();
+    if (!app || !source || !source->isOpen()) {
+        session.ui.inform("要拆分的工作薄已经关闭，无法拆分，请重新选择表格文件。");
+        session.showMain();
+        return;
+    }
+    if (intoWorkbooks) {
+        runSplitIntoBooks(request, *app, *source, chosenPath, session.ui);
+    } else {
+        runSplitIntoSheets(request, *app, *source, session.ui);
+    }
+}
 
 SplitOptionsWindow* SplitConfirmWindow::optionsWindow() const {
     if (intoWorkbooks_) return session_.find<SplitBooksOptionsWindow>();

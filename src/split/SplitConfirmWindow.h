@@ -21,6 +21,8 @@ public:
     void setSheetName(const std::string& name);
     // The options window this one belongs to (nullptr when it is gone).
     SplitOptionsWindow* optionsWindow() const;
+    // 确定: unloads both windows and runs the split.
+    void runSplit();
 
 private:
     shell::Session& session_;

@@ -3,7 +3,12 @@
 #include <QComboBox>
 #include <QLabel>
 
+#include "automation/Application.h"
+#include "automation/AutomationError.h"
+#include "shell/Session.h"
+#include "shell/UiService.h"
 #include "shell/WindowKit.h"
+#include "split/SplitChecks.h"
 #include "split/SplitConfirmWindow.h"
 
 namespace lorvane::split {
@@ -63,12 +68,35 @@ SplitOptionsWindow::SplitOptionsWindow(Session& session, const char* name, bool 
     layout_ = std::make_unique<TableLayoutInputs>(*this, session.ui, c);
     bindExample<SplitExampleWindow>(*this, session);
     bindClose(*this, [this] { session_.closeOptionsWindow(this); });
+    onClick(control("工作表列表"), [this] {
+        // The chosen sheet comes to the front in the workbook window.
+        std::string name = ss(textOf(control("工作表列表")));
+        if (session_.SourceWorkbook && name != kSheetListPrompt) {
+            try {
+                session_.SourceWorkbook->GetSheets().Item(name)->Activate();
+            } catch (const lorvane::AutomationError& e) {
+                session_.ui.inform(e.description());
+            }
+        }
+        focusTo(control("依据列"));
+    });
+    onClick(control("确定"), [this] { confirm(); });
     makeTopMost();
+}
+
+void SplitOptionsWindow::confirm() {
+    SplitRequest r = request();
+    if (auto problem = checkSplitOptions(r.sheetName, r.keyColumn, r.titleRows)) {
+        session_.ui.message(Message{problem->text, problem->title});
+        if (problem->focusTitleRows) focusTo(control("标题行数"));
+        return;
+    }
+    handOver();
 }
 
 QComboBox* SplitOptionsWindow::sheetList() const { return control<QComboBox>("工作表列表"); }
 
-SplitOptionsTexts SplitOptionsWindow::request() const {
+SplitRequest SplitOptionsWindow::request() const {
     auto t = [this](const char* n) { return ss(textOf(control(n))); };
     return {t("工作表列表"), t("依据列"), t("标题行数"), t("最大行数"), t("最大列数"), t("表底文字"), t("表底文字行数"), t("是否保留")};
 }

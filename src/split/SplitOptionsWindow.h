@@ -5,6 +5,7 @@
 
 #include "shell/Form.h"
 #include "shell/TableLayoutInputs.h"
+#include "split/SplitRequest.h"
 
 class QComboBox;
 
@@ -14,18 +15,16 @@ class Session;
 
 namespace lorvane::split {
 
-// The texts of the options window as the split run reads them.
-struct SplitOptionsTexts {
-    std::string sheetName, keyColumn, titleRows, maxRows, maxColumns, footer, footerRows, keep;
-};
-
 class SplitOptionsWindow : public shell::Form {
     Q_OBJECT
 public:
     SplitOptionsWindow(shell::Session& session, const char* name, bool intoWorkbooks);
     QComboBox* sheetList() const;
-    SplitOptionsTexts request() const;
+    // The texts the run reads; the master sheet is the one chosen in 工作表列表.
+    SplitRequest request() const;
     bool intoWorkbooks() const { return intoWorkbooks_; }
+    // The OK check; when it passes, hands over to the confirmation window.
+    void confirm();
     // Hands over to the confirmation window with the chosen master sheet, hiding this window.
     void handOver();
 

@@ -251,9 +251,10 @@ TEST_F(LayoutTest, ExampleShowsWhileThePointerIsOnTheButton) {
     }
 }
 
-TEST_F(LayoutTest, OkDoesNothingYet) {
+TEST_F(LayoutTest, OkDoesNothingYetOutsideTheSplitWindows) {
     for (const auto& r : rows()) {
         SCOPED_TRACE(r.name);
+        if (std::string(r.name).find("拆分") != std::string::npos) continue;  // their OK checks are tested with the split
         Form* w = open(r);
         w->fireClick(child(w, "确定"));
         static_cast<QPushButton*>(child(w, "确定"))->click();

@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Times both splits through the headless commands (file reading and writing included) beside
+# the openpyxl peer on the same generated master sheets, in one run, with peak memory.
+#   bash bench/split_bench.sh [BUILD_DIR]
+# BUILD_DIR defaults to build/ (needs the target split_cli, or a lorvane that knows split-sheets).
+# DATA (default /tmp/lorvane-bench/split) keeps the generated inputs between runs.
+# SIZES (default "20000 100000 100000x200"): rows, with xD for D departments (default 12).
+# LIMIT (default 600) caps every single run in seconds.
+set -uo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+build="${1:-$here/../build}"
+peers="$here/../../shared/peers"
+py=/usr/bin/python3
+data="${DATA:-/tmp/lorvane-bench/split}"
+limit="${LIMIT:-600}"
+sizes="${SIZES:-20000 100000 100000x200}"
+layout=(--title-rows 2 --footer-rows 2)
+
+if [ -x "$build/src/lorvane" ] && "$build/src/lorvane" --help 2>/dev/null | grep -q split-sheets; then
+  cli=("$build/src/lorvane")
+elif [ -x "$build/bench/split_cli" ]; then
+  cli=("$build/bench/split_cli")
+else
+  echo "no split command found under $build (build the target split_cli)" >&2
+  exit 2
+fi
+
+mkdir -p "$data"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+
+# run NAME COMMAND...: wall seconds and peak memory (KB) of one command into $work/NAME.{s,kb,rc}
+run() {
+  local name=$1; shift
+  /usr/bin/time -f '%e %M' -o "$work/$name.time" timeout "$limit" "$@" >"$work/$name.out" 2>"$work/$name.err"
+  echo $? >"$work/$name.rc"
+  read -r secs kb <"$work/$name.time" || true
+  echo "${secs:-nan}" >"$work/$name.s"
+  echo "${kb:-0}" >"$work/$name.kb"
+}
+
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.1f", a / b; else print "-" }'; }
+mb() { awk -v k="$1" 'BEGIN { printf "%.0f", k / 1024 }'; }
+
+printf '%-22s %-7s %9s %8s %9s %8s %7s %7s %s\n' input job ours_s ours_MB peer_s peer_MB speedup mem/ status
+for size in $sizes; do
+  rows=${size%x*}; depts=12
+  [ "$size" != "$rows" ] && depts=${size#*x}
+  master="$data/master_${rows}_d${depts}.xlsx"
+  if [ ! -e "$master" ]; then
+    echo "generating $master" >&2
+    $py "$peers/gen.py" master --rows "$rows" --depts "$depts" "${layout[@]}" --out "$master" >&2 || exit 1
+  fi
+  for job in sheets books; do
+    case=$work/$size-$job; mkdir -p "$case"
+    cp "$master" "$case/master.xlsx"
+    if [ $job = sheets ]; then
+      run ours "${cli[@]}" split-sheets "$case/master.xlsx" --sheet 明细 --key C "${layout[@]}" --output "$case/ours.xlsx"
+      run peer $py "$peers/peer_openpyxl.py" split "$case/master.xlsx" "$case/peer.xlsx" --key C --to sheets "${layout[@]}"
+    else
+      run ours "${cli[@]}" split-books "$case/master.xlsx" --sheet 明细 --key C "${layout[@]}"
+      run peer $py "$peers/peer_openpyxl.py" split "$case/master.xlsx" "$case/peer_books" --key C --to workbooks "${layout[@]}"
+    fi
+    ours_s=$(cat "$work/ours.s"); peer_s=$(cat "$work/peer.s")
+    ours_kb=$(cat "$work/ours.kb"); peer_kb=$(cat "$work/peer.kb")
+    status="ok"
+    [ "$(cat "$work/ours.rc")" = 0 ] || status="ours failed: $(tr '\n' ' ' <"$work/ours.err" | head -c 200)"
+    [ "$(cat "$work/peer.rc")" = 0 ] || status="$status; peer rc=$(cat "$work/peer.rc")"
+    printf '%-22s %-7s %9s %8s %9s %8s %7s %7s %s\n' "${rows} rows ${depts} keys" $job "$ours_s" "$(mb "$ours_kb")" \
+      "$peer_s" "$(mb "$peer_kb")" "$(ratio "$peer_s" "$ours_s")x" "$(ratio "$ours_kb" "$peer_kb")" "$status"
+    rm -rf "$case"
+  done
+done
+echo "targets at 100000 rows: sheets < 1 s, books < 2 s, speedup >= 30x, mem/ (ours / peer) < 0.2"

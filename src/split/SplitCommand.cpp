@@ -1,0 +1,155 @@
+#include "split/SplitCommand.h"
+
+#include <filesystem>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "automation/Application.h"
+#include "automation/Constants.h"
+#include "automation/CreateObject.h"
+#include "automation/Workbook.h"
+#include "shell/ConsoleUi.h"
+#include "shell/RunTimer.h"
+#include "split/SplitIntoBooks.h"
+#include "split/SplitIntoSheets.h"
+
+namespace lorvane::split {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Arguments {
+    bool books = false;
+    std::string file, output;
+    SplitRequest request;
+    bool sheetGiven = false, keyGiven = false, titleGiven = false, footerGiven = false, keepFooter = false;
+};
+
+// Parses the arguments; on a mistake returns what is wrong.
+std::optional<std::string> parse(int argc, char** argv, Arguments& a) {
+    a.books = std::string_view(argv[0]) == "split-books";
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        std::optional<std::string> inlineValue;
+        if (arg.rfind("--", 0) == 0) {
+            if (auto eq = arg.find('='); eq != std::string::npos) {
+                inlineValue = arg.substr(eq + 1);
+                arg.resize(eq);
+            }
+        }
+        auto value = [&](std::string& into) -> std::optional<std::string> {
+            if (inlineValue) into = *inlineValue;
+            else if (i + 1 < argc) into = argv[++i];
+            else return "选项 " + arg + " 缺少取值。";
+            return std::nullopt;
+        };
+        std::optional<std::string> problem;
+        if (arg == "--sheet") problem = value(a.request.sheetName), a.sheetGiven = true;
+        else if (arg == "--key") problem = value(a.request.keyColumn), a.keyGiven = true;
+        else if (arg == "--title-rows") problem = value(a.request.titleRows), a.titleGiven = true;
+        else if (arg == "--max-rows") problem = value(a.request.maxRows);
+        else if (arg == "--max-columns") problem = value(a.request.maxColumns);
+        else if (arg == "--footer-rows") problem = value(a.request.footerRows), a.footerGiven = true;
+        else if (arg == "--keep-footer" && !inlineValue) a.keepFooter = true;
+        else if (arg == "--output" && !a.books) problem = value(a.output);
+        else if (arg.size() > 1 && arg[0] == '-') return "不认识的选项：" + std::string(argv[i]) + "。";
+        else if (a.file.empty()) a.file = arg;
+        else return "多余的参数：" + arg + "。";
+        if (problem) return problem;
+    }
+    if (a.file.empty()) return std::string("缺少要拆分的工作薄文件。");
+    if (!a.sheetGiven) return std::string("缺少 --sheet（总表名称）。");
+    if (!a.keyGiven) return std::string("缺少 --key（拆分依据列）。");
+    if (!a.titleGiven) return std::string("缺少 --title-rows（标题行数）。");
+    if (!a.books && a.output.empty()) return std::string("缺少 --output（结果工作薄）。");
+    if (a.keepFooter && !a.footerGiven) return std::string("--keep-footer 要与 --footer-rows 一起使用。");
+    a.request.footerFlag = a.footerGiven ? "是" : "否";
+    a.request.keep = a.keepFooter ? "是" : "否";
+    return std::nullopt;
+}
+
+// The path SaveAs writes for `output` in the .xlsx format.
+fs::path savedPath(const std::string& output) {
+    fs::path p = fs::absolute(output).lexically_normal();
+    std::string ext = p.extension().string();
+    for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    if (ext != ".xlsx") p += ".xlsx";
+    return p;
+}
+
+bool sameFile(const fs::path& a, const fs::path& b) {
+    std::error_code ec;
+    if (fs::equivalent(a, b, ec)) return true;
+    return fs::weakly_canonical(a, ec) == fs::weakly_canonical(b, ec);
+}
+
+}  // namespace
+
+const char* splitCommandHelp() {
+    return "拆分总表：\n"
+           "  lorvane split-sheets 文件 --sheet 总表名称 --key 列 --title-rows N [--max-rows N] [--max-columns N]\n"
+           "                       [--footer-rows N [--keep-footer]] --output 结果.xlsx\n"
+           "      按拆分依据列的值把总表拆分成同一工作薄中的多个工作表，结果另存为 --output（源文件不会被改写）。\n"
+           "  lorvane split-books 文件 --sheet 总表名称 --key 列 --title-rows N [--max-rows N] [--max-columns N]\n"
+           "                      [--footer-rows N [--keep-footer]]\n"
+           "      按拆分依据列的值把总表拆分成多个工作薄，保存在源文件旁边的“分表”文件夹中。\n"
+           "  --key           拆分依据列：列号（如 3）或大写列字母（如 C）\n"
+           "  --title-rows    标题行数，没有标题行时为 0\n"
+           "  --max-rows      最大行数（含表底文字行），不填时自动查找\n"
+           "  --max-columns   最大列数，不填时按标题行自动查找\n"
+           "  --footer-rows   表格底部的表底文字行数\n"
+           "  --keep-footer   拆分后在每个分表下保留表底文字\n"
+           "  提示信息输出到标准错误，写出的文件路径输出到标准输出；拆分被拒绝或失败时退出码不为 0。\n";
+}
+
+int runSplitCommand(int argc, char** argv) {
+    Arguments args;
+    if (argc < 1) return 2;
+    for (int i = 1; i < argc; ++i)
+        if (std::string_view(argv[i]) == "--help" || std::string_view(argv[i]) == "-h") {
+            std::cout << splitCommandHelp();
+            return 0;
+        }
+    if (auto problem = parse(argc, argv, args)) {
+        std::cerr << *problem << "\n\n" << splitCommandHelp();
+        return 2;
+    }
+    shell::ConsoleUi ui;
+    if (auto problem = checkSplitOptions(args.request.sheetName, args.request.keyColumn, args.request.titleRows)) {
+        ui.inform(problem->text);
+        return 1;
+    }
+    if (!args.books && sameFile(savedPath(args.output), fs::absolute(args.file))) {
+        ui.inform("结果工作薄不能保存在源文件“" + args.file + "”上：源文件不会被改写，请换一个 --output。");
+        return 1;
+    }
+
+    shell::RunTimer timer(ui);
+    try {
+        auto app = CreateObjectAs<Application>("Excel.Application");
+        Workbook* source = app->Workbooks().Open(args.file);
+        SplitOutcome out = args.books ? splitIntoBooks(args.request, *app, *source, source->FullName())
+                                      : splitIntoSheets(args.request, *app, *source);
+        if (!out.ok()) {
+            ui.inform(out.message);
+            return 1;
+        }
+        if (!args.books) {
+            source->SaveAs(args.output, xlOpenXMLWorkbook, xlNoChange);
+            out.made.assign(1, source->FullName());
+            source->Close(false);
+            app->Quit();
+        }
+        for (const auto& path : out.made) std::cout << path << '\n';
+        timer.report("拆分完成，运行总时间：");
+        return 0;
+    } catch (const std::exception& e) {
+        ui.inform("拆分没有完成：" + errorText(e));
+        return 1;
+    }
+}
+
+}  // namespace lorvane::split

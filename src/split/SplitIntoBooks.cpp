@@ -1,0 +1,120 @@
+#include "split/SplitIntoBooks.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "automation/Application.h"
+#include "automation/Constants.h"
+#include "automation/Workbook.h"
+#include "automation/Worksheet.h"
+#include "shell/RunTimer.h"
+#include "shell/UiService.h"
+
+namespace lorvane::split {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kOutFolderName = "分表";
+
+SplitOutcome refused(std::string message) {
+    SplitOutcome out;
+    out.status = SplitOutcome::Status::Refused;
+    out.message = std::move(message);
+    return out;
+}
+
+std::string fileNamesOf(const std::vector<std::string>& paths) {
+    std::vector<std::string> names;
+    for (const auto& p : paths) names.push_back(fs::path(p).filename().string());
+    return nameList(names, 50);
+}
+
+}  // namespace
+
+SplitOutcome splitIntoBooks(const SplitRequest& request, Application& app, Workbook& source, const std::string& chosenPath) {
+    SplitPlan plan;
+    try {
+        if (auto refusal = planSplit(request, source, NameUse::File, plan)) return refused(*refusal);
+    } catch (const std::exception& e) {
+        return refused("读取总表时出错：" + errorText(e) + "\n\n拆分已停止，没有写入任何文件。");
+    }
+
+    if (chosenPath.empty()) return refused("不知道源工作薄保存在哪个文件夹，无法创建“分表”文件夹。\n\n拆分已停止，没有写入任何文件。");
+    std::error_code ec;
+    const fs::path outFolder = fs::absolute(fs::path(chosenPath), ec).parent_path() / kOutFolderName;
+    const bool folderExists = fs::exists(outFolder, ec);
+    if (folderExists && !fs::is_directory(outFolder, ec))
+        return refused("“" + outFolder.string() + "”已存在，但不是文件夹，无法在其中保存拆分结果。\n\n拆分已停止，没有写入任何文件。");
+    for (const KeyRows& key : plan.keys)
+        if (fs::path target = outFolder / workbookFileName(key.text); fs::is_directory(target, ec))
+            return refused("“" + target.string() + "”是一个文件夹，无法用这个名称保存拆分值“" + key.text +
+                           "”的工作薄。\n\n拆分已停止，没有写入任何文件。");
+
+    SplitOutcome out;
+    out.outFolder = (outFolder / "").string();
+    Workbook* current = nullptr;
+    MasterFormats formats(plan);
+    try {
+        if (!folderExists && !fs::create_directory(outFolder, ec) && ec)
+            throw std::runtime_error("无法创建文件夹“" + outFolder.string() + "”：" + ec.message());
+        app.SetVisible(false);
+        app.SetDisplayAlerts(false);
+        app.SetScreenUpdating(false);
+        formats.prepare();  // in the source workbook, which is closed without saving
+        for (const KeyRows& key : plan.keys) {
+            current = app.Workbooks().Add();
+            Worksheet* first = current->GetSheets()(1);
+            first->SetName(key.text);
+            writeKeySheet(plan, key, *first, FormatOrder::FormatsFirst, formats);
+            current->SaveAs((outFolder / key.text).string(), xlOpenXMLWorkbook, xlNoChange);
+            out.made.push_back(current->FullName());
+            current->Close(true);
+            current = nullptr;
+        }
+        source.Close();
+        app.SetVisible(true);
+        app.SetDisplayAlerts(true);
+        app.SetScreenUpdating(true);
+        app.Quit();
+    } catch (const std::exception& e) {
+        try {
+            if (current && current->isOpen()) current->Close(false);
+        } catch (const std::exception&) {
+        }
+        try {
+            if (source.isOpen()) formats.remove();
+        } catch (const std::exception&) {
+        }
+        app.SetDisplayAlerts(true);
+        app.SetScreenUpdating(true);
+        if (!app.quit()) app.SetVisible(true);
+        out.status = SplitOutcome::Status::Failed;
+        out.message = "拆分没有完成：" + errorText(e) + "\n\n";
+        out.message += out.made.empty() ? "没有写入任何文件。"
+                                        : "已写入“" + out.outFolder + "”的文件（" + std::to_string(out.made.size()) +
+                                              " 个）：" + fileNamesOf(out.made) + "。";
+        if (source.isOpen()) out.message += "\n源工作薄仍然打开，没有被修改。";
+    }
+    return out;
+}
+
+SplitOutcome runSplitIntoBooks(const SplitRequest& request, Application& app, Workbook& source,
+                               const std::string& chosenPath, shell::UiService& ui) {
+    ui.showRunningNotice();
+    shell::RunTimer timer(ui);
+    SplitOutcome out = splitIntoBooks(request, app, source, chosenPath);
+    ui.hideRunningNotice();
+    if (out.ok()) {
+        timer.report("拆分完成，运行总时间：");
+        if (ui.askYesNo("数据拆分完成，是否要打开“分表”文件夹？", "温馨提示", shell::Icon::Question))
+            ui.openWithShell(out.outFolder);
+    } else {
+        ui.inform(out.message);
+    }
+    ui.scheduleExit();
+    return out;
+}
+
+}  // namespace lorvane::split

@@ -1,0 +1,105 @@
+#include "split/SplitIntoSheets.h"
+
+#include <algorithm>
+
+#include "automation/Application.h"
+#include "automation/AutomationError.h"
+#include "automation/Workbook.h"
+#include "automation/Worksheet.h"
+#include "shell/RunTimer.h"
+#include "shell/UiService.h"
+
+namespace lorvane::split {
+
+namespace {
+
+SplitOutcome refused(std::string message) {
+    SplitOutcome out;
+    out.status = SplitOutcome::Status::Refused;
+    out.message = std::move(message);
+    return out;
+}
+
+}  // namespace
+
+SplitOutcome splitIntoSheets(const SplitRequest& request, Application& app, Workbook& source) {
+    SplitPlan plan;
+    try {
+        if (auto refusal = planSplit(request, source, NameUse::Sheet, plan)) return refused(*refusal);
+    } catch (const std::exception& e) {
+        return refused("读取总表时出错：" + errorText(e) + "\n\n拆分已停止，工作簿没有任何改动。");
+    }
+
+    // The sheets named like a key go first; at least one visible sheet has to remain.
+    NameSet keyNames;
+    for (std::size_t i = 0; i < plan.keys.size(); ++i) keyNames.insert(plan.keys[i].text, static_cast<int>(i));
+    std::vector<Worksheet*> old;
+    bool visibleRemains = false;
+    for (Worksheet* ws : source.Worksheets().all()) {
+        if (keyNames.find(ws->Name()) >= 0) old.push_back(ws);
+        else visibleRemains = visibleRemains || ws->Visible();
+    }
+    if (!visibleRemains)
+        return refused("总表“" + plan.master->Name() + "”是隐藏的工作表，删除与拆分值同名的工作表后工作簿将没有可见的工作表。"
+                       "\n\n拆分已停止，工作簿没有任何改动。请先取消隐藏总表！");
+
+    SplitOutcome out;
+    std::vector<std::string> deleted;
+    std::vector<Worksheet*> kept;  // the sheets before any was added
+    MasterFormats formats(plan);
+    try {
+        app.SetDisplayAlerts(false);
+        for (Worksheet* ws : old) {
+            std::string name = ws->Name();
+            ws->Delete();
+            deleted.push_back(name);
+        }
+        app.SetDisplayAlerts(true);
+        app.SetScreenUpdating(false);
+        Sheets& sheets = source.Worksheets();
+        kept = sheets.all();
+        formats.prepare();
+        for (const KeyRows& key : plan.keys) {
+            Worksheet* added = sheets.AddAfter(sheets(sheets.Count()));
+            added->SetName(key.text);
+            writeKeySheet(plan, key, *added, FormatOrder::TextFirst, formats);
+            out.made.push_back(key.text);
+        }
+        formats.remove();
+        plan.master->Activate();
+        app.SetScreenUpdating(true);
+    } catch (const std::exception& e) {
+        try {
+            formats.remove();
+        } catch (const std::exception&) {
+        }
+        app.SetDisplayAlerts(true);
+        app.SetScreenUpdating(true);
+        out.status = SplitOutcome::Status::Failed;
+        out.made.clear();
+        try {
+            if (!kept.empty())
+                for (Worksheet* ws : source.Worksheets().all())
+                    if (std::find(kept.begin(), kept.end(), ws) == kept.end()) out.made.push_back(ws->Name());
+        } catch (const std::exception&) {
+        }
+        out.message = "拆分没有完成：" + errorText(e) + "\n\n";
+        if (!deleted.empty()) out.message += "已删除与拆分值同名的旧工作表：" + nameList(deleted) + "。";
+        out.message += out.made.empty() ? "没有新增工作表。" : "已新增的工作表：" + nameList(out.made) + "。";
+        out.message += "\n工作簿没有保存，请检查后再决定是否保存。";
+    }
+    return out;
+}
+
+SplitOutcome runSplitIntoSheets(const SplitRequest& request, Application& app, Workbook& source, shell::UiService& ui) {
+    ui.showRunningNotice();
+    shell::RunTimer timer(ui);
+    SplitOutcome out = splitIntoSheets(request, app, source);
+    ui.hideRunningNotice();
+    if (out.ok()) timer.report("拆分完成，运行总时间：");
+    else ui.inform(out.message);
+    ui.scheduleExit();
+    return out;
+}
+
+}  // namespace lorvane::split

@@ -1,0 +1,24 @@
+#pragma once
+// Split a master sheet into one sheet per key value, appended to the same workbook and left
+// unsaved in the workbook window for the user to check and save.
+#include "split/SplitPlan.h"
+
+namespace lorvane {
+class Application;
+class Workbook;
+namespace shell {
+class UiService;
+}
+}  // namespace lorvane
+
+namespace lorvane::split {
+
+// The work alone: no notice, no messages. Refusals change nothing; a failure part-way leaves
+// screen updating and alerts on and says in `message` what failed and what was done.
+SplitOutcome splitIntoSheets(const SplitRequest& request, Application& app, Workbook& source);
+
+// The run the confirmation window starts (its windows already unloaded): running notice,
+// the work, the running-time report or the refusal/failure message, then the scheduled exit.
+SplitOutcome runSplitIntoSheets(const SplitRequest& request, Application& app, Workbook& source, shell::UiService& ui);
+
+}  // namespace lorvane::split

@@ -1,0 +1,208 @@
+#include "split/SplitPlan.h"
+
+#include <algorithm>
+#include <new>
+
+#include "automation/Application.h"
+#include "automation/AutomationError.h"
+#include "automation/CellAddress.h"
+#include "automation/Constants.h"
+#include "automation/SheetNames.h"
+#include "automation/Workbook.h"
+#include "automation/Worksheet.h"
+
+namespace lorvane::split {
+
+namespace {
+
+bool isEmptyText(const Variant& v) { return v.isEmpty() || (v.isText() && v.text().empty()); }
+
+// The last filled column of a row over the whole width of the sheet.
+int lastColumnInRow(Worksheet& ws, int row) {
+    Range edge = ws.Cells(row, kMaxColumns);
+    if (!edge.Value().isEmpty()) return kMaxColumns;
+    return edge.End(xlToLeft).Column();
+}
+
+// The last row, from `top` up to `floor` + 1, that holds something in one of columns 1..cols.
+int lastFilledRow(Worksheet& ws, int top, int floor, int cols) {
+    int best = 0;
+    for (int c = 1; c <= cols; ++c)
+        for (int r = top; r > std::max(best, floor); --r)
+            if (!isEmptyText(ws.Cells(r, c).Value())) {
+                best = r;
+                break;
+            }
+    return best;
+}
+
+std::string rowNote(const KeyRows& k) { return "“" + k.text + "”（第" + std::to_string(k.rows.front()) + "行）"; }
+
+// Every key's text as a name for `use`, and no two alike; the problems, one line each.
+std::vector<std::string> keyProblems(const std::vector<KeyRows>& keys, NameUse use) {
+    std::vector<std::string> problems;
+    NameSet seen;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const KeyRows& k = keys[i];
+        if (k.key.isError()) {
+            problems.push_back(rowNote(k) + "：单元格是错误值。");
+            continue;
+        }
+        if (std::string p = keyNameProblem(k.text, use); !p.empty()) {
+            problems.push_back(rowNote(k) + "：" + p);
+            continue;
+        }
+        std::string name = use == NameUse::File ? workbookFileName(k.text) : k.text;
+        int earlier = seen.insert(name, static_cast<int>(i));
+        if (earlier < 0) continue;
+        const KeyRows& other = keys[static_cast<std::size_t>(earlier)];
+        std::string how = other.text == k.text                  ? "转成文字后相同"
+                          : sheetNamesEqual(other.text, k.text) ? "只有字母大小写不同"
+                                                                : "的文件名相同";
+        problems.push_back(rowNote(k) + "与" + rowNote(other) + how + "。");
+    }
+    return problems;
+}
+
+}  // namespace
+
+std::string errorText(const std::exception& e) {
+    if (auto* automation = dynamic_cast<const AutomationError*>(&e)) return automation->description();
+    if (dynamic_cast<const std::bad_alloc*>(&e)) return "内存不足。";
+    return e.what();
+}
+
+std::string nameList(const std::vector<std::string>& names, std::size_t limit) {
+    std::string out;
+    for (std::size_t i = 0; i < names.size() && i < limit; ++i) out += (i ? "、“" : "“") + names[i] + "”";
+    if (names.size() > limit) out += "……等共 " + std::to_string(names.size()) + " 个";
+    return out;
+}
+
+std::optional<std::string> planSplit(const SplitRequest& request, Workbook& source, NameUse use, SplitPlan& plan) {
+    plan = SplitPlan{};
+    if (auto m = convertLayout(request, plan.layout)) return m;
+    SplitLayout& layout = plan.layout;
+    Worksheet* master = source.Worksheets().Find(request.sheetName);
+    if (!master) return "工作簿中没有名为“" + request.sheetName + "”的工作表，请核对总表名称！没有做任何改动。";
+    plan.master = master;
+
+    // The used range by sheet rows: a table that does not begin in A1 keeps its row numbers.
+    const CellRect used = master->UsedRange().rect();
+    plan.usedRows = used.row2;
+
+    if (layout.maxColumns == 0) {
+        // The widest of the title rows (of rows 1-10 when there are none); rows past the used
+        // range are empty and add nothing.
+        int scanRows = std::min(layout.titleRows > 0 ? layout.titleRows : 10, plan.usedRows);
+        for (int i = 1; i <= scanRows; ++i) layout.maxColumns = std::max(layout.maxColumns, lastColumnInRow(*master, i));
+        layout.maxColumns = std::max(layout.maxColumns, 1);
+    }
+    if (layout.maxRows == 0)
+        plan.lastDataRow = lastFilledRow(*master, plan.usedRows - layout.footerRows, layout.titleRows,
+                                         std::min(layout.maxColumns, used.col2));
+    else
+        plan.lastDataRow = layout.maxRows - layout.footerRows;  // the entry counts the footer rows
+
+    if (layout.footerFlag && layout.keep && layout.footerRows >= 1) {
+        int first = plan.usedRows - layout.footerRows + 1;
+        if (first < 1)
+            return "表底文字行数（" + std::to_string(layout.footerRows) + "）多于总表已用的行数（" +
+                   std::to_string(plan.usedRows) + "），请核对表底文字行数！没有做任何改动。";
+        plan.footer = master->Cells(first, 1).Resize(layout.footerRows, layout.maxColumns).Values();
+        plan.footerTaken = true;
+    }
+    if (layout.titleRows > 0) plan.titles = master->GetRange("A1").Resize(layout.titleRows, layout.maxColumns).Values();
+
+    plan.keys = collectKeyRows(*master, layout.keyColumn, layout.titleRows + 1, plan.lastDataRow);
+
+    if (use == NameUse::Sheet)
+        for (const KeyRows& k : plan.keys)
+            if (!k.key.isError() && sheetNamesEqual(k.text, master->Name()))
+                return "拆分依据列中的值" + rowNote(k) + "与总表名称“" + master->Name() +
+                       "”相同：拆分时要先删除与拆分值同名的工作表，总表本身会被删除，数据将无法找回。\n\n"
+                       "拆分已停止，工作簿没有任何改动。请核对总表名称和拆分依据列！";
+    std::vector<std::string> problems = keyProblems(plan.keys, use);
+    if (!problems.empty()) {
+        std::string text = use == NameUse::Sheet
+            ? "拆分依据列中有不能用作工作表名称的值，拆分已停止，工作簿没有任何改动：\n"
+            : "拆分依据列中有不能用作文件名的值，拆分已停止，没有写入任何文件：\n";
+        const std::size_t limit = 20;
+        for (std::size_t i = 0; i < problems.size() && i < limit; ++i) text += "\n" + problems[i];
+        if (problems.size() > limit) text += "\n……等共 " + std::to_string(problems.size()) + " 处";
+        text += "\n\n请修改这些值后再拆分。";
+        return text;
+    }
+    return std::nullopt;
+}
+
+void MasterFormats::prepare() {
+    std::size_t widest = 0;
+    for (const KeyRows& k : plan_.keys) widest = std::max(widest, k.rows.size());
+    const int titleRows = plan_.layout.titleRows;
+    const int cut = plan_.usedRows - titleRows - static_cast<int>(widest) - (plan_.footerTaken ? plan_.layout.footerRows : 0);
+    if (plan_.keys.size() < 2 || cut <= 0) return;
+    Sheets& sheets = plan_.master->Parent()->Worksheets();
+    copy_ = sheets.AddAfter(sheets(sheets.Count()));
+    copy_->SetVisible(false);
+    plan_.master->Cells().Copy();
+    copy_->GetRange("a1").PasteSpecial(xlPasteFormats, xlPasteSpecialOperationNone, false, false);
+    copy_->GetRange("a1").Offset(titleRows + static_cast<int>(widest), 0).Resize(cut, 1).EntireRow().Delete();
+    cut_ = cut;
+}
+
+void MasterFormats::remove() {
+    if (!copy_) return;
+    Application* app = copy_->Parent()->Parent();
+    bool alerts = app->DisplayAlerts();
+    app->SetDisplayAlerts(false);
+    if (copy_->alive()) copy_->Delete();
+    app->SetDisplayAlerts(alerts);
+    copy_ = nullptr;
+    cut_ = 0;
+}
+
+void MasterFormats::pasteInto(Worksheet& target, int k) const {
+    Worksheet& from = copy_ ? *copy_ : *plan_.master;
+    from.Cells().Copy();
+    Range a1 = target.GetRange("a1");
+    a1.PasteSpecial(xlPasteFormats, xlPasteSpecialOperationNone, false, false);
+    const int titleRows = plan_.layout.titleRows;
+    long long below = static_cast<long long>(plan_.usedRows) - k - titleRows -
+                      (plan_.footerTaken ? plan_.layout.footerRows : 0) - cut_;
+    if (below > 0) a1.Offset(titleRows + k, 0).Resize(static_cast<int>(below), 1).EntireRow().Delete();
+}
+
+void writeKeySheet(const SplitPlan& plan, const KeyRows& key, Worksheet& target, FormatOrder order,
+                   const MasterFormats& formats) {
+    const SplitLayout& layout = plan.layout;
+    Worksheet& master = *plan.master;
+    const int k = static_cast<int>(key.rows.size());
+    const int titleRows = layout.titleRows, cols = layout.maxColumns, footerRows = layout.footerRows;
+
+    // The key's rows, read cell by cell.
+    VariantArray block(k, cols);
+    for (int m = 1; m <= k; ++m)
+        for (int c = 1; c <= cols; ++c) block(m, c) = master.Cells(key.rows[m - 1], c).Value();
+
+    // The text format covers the rows of the used range that stay on the sheet: titles and data,
+    // and for split workbooks (where it outlasts the master's formats) the footer rows that
+    // come up under them. Values written into it become texts.
+    Range a1 = target.GetRange("a1");
+    auto textFormat = [&](int rows) {
+        if (int upper = std::min(plan.usedRows, rows); upper >= 1) a1.Resize(upper, cols).SetNumberFormat("@");
+    };
+    if (order == FormatOrder::FormatsFirst) {
+        formats.pasteInto(target, k);
+        textFormat(titleRows + k + (plan.footerTaken ? footerRows : 0));
+    } else {
+        textFormat(titleRows + k);
+    }
+    if (titleRows > 0) a1.Resize(titleRows, cols).SetValue(plan.titles);
+    if (k > 0) a1.Offset(titleRows, 0).Resize(k, cols).SetValue(block);
+    if (order == FormatOrder::TextFirst) formats.pasteInto(target, k);
+    if (plan.footerTaken) a1.Offset(titleRows + k, 0).Resize(footerRows, cols).SetValue(plan.footer);
+    a1.Select();
+}
+
+}  // namespace lorvane::split
