@@ -1,19 +1,41 @@
 #include "spreadsheet/StringPool.h"
 
+#include <functional>
+
 namespace lorvane::sheet {
 
+void StringPool::grow() {
+    std::vector<Slot> bigger(slots_.empty() ? 1024 : slots_.size() * 2);
+    std::size_t mask = bigger.size() - 1;
+    for (const Slot& s : slots_) {
+        if (s.index == 0) continue;
+        std::size_t i = s.hash & mask;
+        while (bigger[i].index != 0) i = (i + 1) & mask;
+        bigger[i] = s;
+    }
+    slots_.swap(bigger);
+}
+
 std::uint32_t StringPool::intern(std::string_view text) {
-    auto it = lookup_.find(text);
-    if (it != lookup_.end()) return it->second;
+    if ((interned_ + 1) * 2 > slots_.size()) grow();
+    std::uint64_t hash = std::hash<std::string_view>{}(text);
+    std::size_t mask = slots_.size() - 1;
+    std::size_t i = hash & mask;
+    for (;; i = (i + 1) & mask) {
+        const Slot& s = slots_[i];
+        if (s.index == 0) break;
+        if (s.hash == hash && texts_[s.index - 1] == text) return s.index - 1;
+    }
     auto index = static_cast<std::uint32_t>(texts_.size());
-    const std::string& stored = texts_.emplace_back(text);
-    lookup_.emplace(std::string_view(stored), index);
+    texts_.emplace_back(text);
+    slots_[i] = Slot{hash, index + 1};
+    ++interned_;
     return index;
 }
 
 std::uint32_t StringPool::appendDistinct(std::string_view text) {
     auto index = static_cast<std::uint32_t>(texts_.size());
-    texts_.emplace_back(text);  // reachable by its index only: intern() never hands it out
+    texts_.emplace_back(text);  // reachable by its index only
     return index;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 namespace lorvane::sheet {
 
@@ -26,8 +27,16 @@ public:
     std::uint32_t appendDistinct(std::string_view text);
 
 private:
-    std::deque<std::string> texts_;  // deque: views into it stay valid as it grows
-    std::unordered_map<std::string_view, std::uint32_t> lookup_;
+    void grow();
+    std::deque<std::string> texts_;  // a deque: texts never move as it grows
+    // Open addressing over the interned texts: hash and index + 1 (0 = empty slot), at most
+    // half full. The stored hash spares most string comparisons and pointer chases.
+    struct Slot {
+        std::uint64_t hash = 0;
+        std::uint32_t index = 0;
+    };
+    std::vector<Slot> slots_;
+    std::size_t interned_ = 0;
     std::unordered_map<std::uint32_t, std::string> rich_;
 };
 
