@@ -1,6 +1,7 @@
 // styles.xml: the cell formats the engine models (number formats, fonts, fills, borders,
 // alignment, protection) and, kept as they were, the named styles, differential formats,
 // table styles, palette and extensions.
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <unordered_map>
@@ -12,33 +13,10 @@ namespace lorvane::sheet {
 
 namespace {
 
-bool truthy(const char* v) { return v && (std::strcmp(v, "1") == 0 || std::strcmp(v, "true") == 0); }
-
 // A boolean child like <b/> or <b val="0"/>.
 bool flagElement(const XmlNode& n) {
     const char* v = n.attr("val");
-    return !v || truthy(v);
-}
-
-int intAttr(const XmlNode& n, std::string_view name, int fallback) {
-    const char* v = n.attr(name);
-    if (!v) return fallback;
-    int out = fallback;
-    std::from_chars(v, v + std::strlen(v), out);
-    return out;
-}
-
-double doubleAttr(const XmlNode& n, std::string_view name, double fallback) {
-    const char* v = n.attr(name);
-    if (!v) return fallback;
-    double out = fallback;
-    std::from_chars(v, v + std::strlen(v), out);
-    return out;
-}
-
-std::string strAttr(const XmlNode& n, std::string_view name) {
-    const char* v = n.attr(name);
-    return v ? v : "";
+    return !v || isTrueValue(v);
 }
 
 Color readColor(const XmlNode& n) {
@@ -56,7 +34,7 @@ Color readColor(const XmlNode& n) {
     } else if (const char* ix = n.attr("indexed")) {
         c.kind = Color::Kind::Indexed;
         std::from_chars(ix, ix + std::strlen(ix), c.value);
-    } else if (truthy(n.attr("auto"))) {
+    } else if (isTrueValue(n.attr("auto"))) {
         c.kind = Color::Kind::Auto;
     }
     c.tint = doubleAttr(n, "tint", 0.0);
@@ -116,9 +94,9 @@ BorderEdge readEdge(const XmlNode& n) {
 
 Border readBorder(const XmlNode& node) {
     Border b;
-    b.diagonalUp = truthy(node.attr("diagonalUp"));
-    b.diagonalDown = truthy(node.attr("diagonalDown"));
-    b.outline = truthy(node.attr("outline"));
+    b.diagonalUp = isTrueValue(node.attr("diagonalUp"));
+    b.diagonalDown = isTrueValue(node.attr("diagonalDown"));
+    b.outline = isTrueValue(node.attr("outline"));
     for (const XmlNode& c : node.children) {
         if (c.name.empty()) continue;
         std::string_view l = c.local();
@@ -232,28 +210,28 @@ void readStyles(std::string_view xml, const std::string& partName, StyleTable& t
         f.fill = pick(kept.fills, intAttr(*n, "fillId", 0), kNoFill);
         f.border = pick(kept.borders, intAttr(*n, "borderId", 0), kNoBorder);
         f.parentStyle = intAttr(*n, "xfId", 0);
-        f.quotePrefix = truthy(n->attr("quotePrefix"));
-        if (truthy(n->attr("applyNumberFormat"))) f.applyFlags |= ApplyNumberFormat;
-        if (truthy(n->attr("applyFont"))) f.applyFlags |= ApplyFont;
-        if (truthy(n->attr("applyFill"))) f.applyFlags |= ApplyFill;
-        if (truthy(n->attr("applyBorder"))) f.applyFlags |= ApplyBorder;
-        if (truthy(n->attr("applyAlignment"))) f.applyFlags |= ApplyAlignment;
-        if (truthy(n->attr("applyProtection"))) f.applyFlags |= ApplyProtection;
+        f.quotePrefix = isTrueValue(n->attr("quotePrefix"));
+        if (isTrueValue(n->attr("applyNumberFormat"))) f.applyFlags |= ApplyNumberFormat;
+        if (isTrueValue(n->attr("applyFont"))) f.applyFlags |= ApplyFont;
+        if (isTrueValue(n->attr("applyFill"))) f.applyFlags |= ApplyFill;
+        if (isTrueValue(n->attr("applyBorder"))) f.applyFlags |= ApplyBorder;
+        if (isTrueValue(n->attr("applyAlignment"))) f.applyFlags |= ApplyAlignment;
+        if (isTrueValue(n->attr("applyProtection"))) f.applyFlags |= ApplyProtection;
         if (const XmlNode* a = n->child("alignment")) {
             Alignment& al = f.alignment;
             al.horizontal = strAttr(*a, "horizontal");
             al.vertical = strAttr(*a, "vertical");
             al.textRotation = intAttr(*a, "textRotation", 0);
-            al.wrapText = truthy(a->attr("wrapText"));
-            al.shrinkToFit = truthy(a->attr("shrinkToFit"));
+            al.wrapText = isTrueValue(a->attr("wrapText"));
+            al.shrinkToFit = isTrueValue(a->attr("shrinkToFit"));
             al.indent = intAttr(*a, "indent", 0);
             al.relativeIndent = intAttr(*a, "relativeIndent", 0);
-            al.justifyLastLine = truthy(a->attr("justifyLastLine"));
+            al.justifyLastLine = isTrueValue(a->attr("justifyLastLine"));
             al.readingOrder = intAttr(*a, "readingOrder", 0);
         }
         if (const XmlNode* p = n->child("protection")) {
-            if (const char* v = p->attr("locked")) f.protection.locked = truthy(v);
-            if (const char* v = p->attr("hidden")) f.protection.hidden = truthy(v);
+            if (const char* v = p->attr("locked")) f.protection.locked = isTrueValue(v);
+            if (const char* v = p->attr("hidden")) f.protection.hidden = isTrueValue(v);
         }
         kept.xfNodes.push_back(*entry.written);
         kept.xfFormats.push_back(f);

@@ -17,16 +17,6 @@ namespace {
 
 std::atomic<std::uint64_t> gPackageIds{1};
 
-bool truthy(const char* v) { return v && (std::strcmp(v, "1") == 0 || std::strcmp(v, "true") == 0); }
-
-int intAttr(const XmlNode& n, std::string_view name, int fallback) {
-    const char* v = n.attr(name);
-    if (!v) return fallback;
-    int out = fallback;
-    std::from_chars(v, v + std::strlen(v), out);
-    return out;
-}
-
 [[noreturn]] void badFile(const std::string& display, const std::string& why) {
     throw AutomationError(errc::kBadFile, "文件“" + display + "”不是有效的工作簿或已损坏：" + why);
 }
@@ -147,7 +137,7 @@ std::unique_ptr<BookData> readXlsxPackage(const std::string& path, const std::st
     const XmlNode& wb = pkg->workbookRoot;
     if (wb.local() != "workbook") badFile(displayName, "工作簿部件的内容不是工作簿。");
 
-    if (const XmlNode* pr = wb.child("workbookPr")) book->date1904 = truthy(pr->attr("date1904"));
+    if (const XmlNode* pr = wb.child("workbookPr")) book->date1904 = isTrueValue(pr->attr("date1904"));
     if (const XmlNode* views = wb.child("bookViews"))
         if (const XmlNode* v = views->child("workbookView")) book->activeSheet = intAttr(*v, "activeTab", 0);
 

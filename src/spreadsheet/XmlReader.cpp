@@ -2,6 +2,7 @@
 
 #include <expat.h>
 
+#include <charconv>
 #include <cstring>
 
 #include "automation/AutomationError.h"
@@ -248,6 +249,29 @@ private:
 
 }  // namespace
 
+bool isTrueValue(const char* v) { return v && (std::strcmp(v, "1") == 0 || std::strcmp(v, "true") == 0); }
+
+int intAttr(const XmlNode& n, std::string_view name, int fallback) {
+    const char* v = n.attr(name);
+    if (!v) return fallback;
+    int out = fallback;
+    std::from_chars(v, v + std::strlen(v), out);
+    return out;
+}
+
+double doubleAttr(const XmlNode& n, std::string_view name, double fallback) {
+    const char* v = n.attr(name);
+    if (!v) return fallback;
+    double out = fallback;
+    std::from_chars(v, v + std::strlen(v), out);
+    return out;
+}
+
+std::string strAttr(const XmlNode& n, std::string_view name) {
+    const char* v = n.attr(name);
+    return v ? v : "";
+}
+
 XmlNode parseXmlTree(std::string_view doc, const std::string& partName) {
     TreeParser p(partName);
     p.parseAll(doc);
@@ -255,7 +279,11 @@ XmlNode parseXmlTree(std::string_view doc, const std::string& partName) {
     return p.result();
 }
 
-void appendEscapedText(std::string& out, std::string_view text) {
+namespace {
+
+// Escapes for element content; attribute values also escape the quote, LF and tab so that
+// they survive attribute-value normalisation.
+void appendEscaped(std::string& out, std::string_view text, bool attr) {
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char* rep = nullptr;
@@ -264,6 +292,9 @@ void appendEscapedText(std::string& out, std::string_view text) {
         case '<': rep = "&lt;"; break;
         case '>': rep = "&gt;"; break;
         case '\r': rep = "&#13;"; break;
+        case '"': if (!attr) continue; rep = "&quot;"; break;
+        case '\n': if (!attr) continue; rep = "&#10;"; break;
+        case '\t': if (!attr) continue; rep = "&#9;"; break;
         default: continue;
         }
         out.append(text.data() + start, i - start);
@@ -273,26 +304,11 @@ void appendEscapedText(std::string& out, std::string_view text) {
     out.append(text.data() + start, text.size() - start);
 }
 
-void appendEscapedAttr(std::string& out, std::string_view text) {
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char* rep = nullptr;
-        switch (text[i]) {
-        case '&': rep = "&amp;"; break;
-        case '<': rep = "&lt;"; break;
-        case '>': rep = "&gt;"; break;
-        case '"': rep = "&quot;"; break;
-        case '\n': rep = "&#10;"; break;
-        case '\r': rep = "&#13;"; break;
-        case '\t': rep = "&#9;"; break;
-        default: continue;
-        }
-        out.append(text.data() + start, i - start);
-        out += rep;
-        start = i + 1;
-    }
-    out.append(text.data() + start, text.size() - start);
-}
+}  // namespace
+
+void appendEscapedText(std::string& out, std::string_view text) { appendEscaped(out, text, false); }
+
+void appendEscapedAttr(std::string& out, std::string_view text) { appendEscaped(out, text, true); }
 
 void writeStartTag(std::string& out, const XmlNode& node, bool selfClose) {
     out += '<';

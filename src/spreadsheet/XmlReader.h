@@ -91,6 +91,13 @@ private:
     std::vector<XmlNode*> stack_;
 };
 
+// Attribute values: an xsd:boolean that is true ("1", "true"); a number, or `fallback` when
+// missing or not one; a text, "" when missing.
+bool isTrueValue(const char* v);
+int intAttr(const XmlNode& n, std::string_view name, int fallback);
+double doubleAttr(const XmlNode& n, std::string_view name, double fallback);
+std::string strAttr(const XmlNode& n, std::string_view name);
+
 // Parses a small part into a tree (the root element).
 XmlNode parseXmlTree(std::string_view doc, const std::string& partName);
 
