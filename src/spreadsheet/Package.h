@@ -22,6 +22,10 @@ struct Relationship {
 };
 
 std::vector<Relationship> parseRelationships(std::string_view xml, const std::string& partName);
+// Relationships by the part they belong to.
+using RelsByPart = std::map<std::string, std::vector<Relationship>>;
+// The relationships of every "_rels/*.rels" entry among `raw`; a damaged one is left out.
+RelsByPart parseRawRelationships(const std::unordered_map<std::string, std::string>& raw);
 std::string writeRelationships(const std::vector<Relationship>& rels);
 // "xl/workbook.xml" -> "xl/_rels/workbook.xml.rels"; "" -> "_rels/.rels".
 std::string relsPathFor(const std::string& part);
@@ -206,14 +210,11 @@ std::uint32_t internPlainText(StringPool& pool, std::string_view raw, PlainTwins
 
 }  // namespace lorvane::sheet
 
-#include <functional>
-
 namespace lorvane::sheet {
 
-// Parts reachable from the package root through relationships; `relsOf` gives a part's
-// relationships (nullptr when it has none).
-std::set<std::string> reachableParts(const std::vector<Relationship>& rootRels,
-                                     const std::function<const std::vector<Relationship>*(const std::string&)>& relsOf);
+// Parts reachable from the package root through relationships; `relsByPart` holds the
+// relationships of the parts that have some.
+std::set<std::string> reachableParts(const std::vector<Relationship>& rootRels, const RelsByPart& relsByPart);
 
 // Reads an .xlsx/.xlsm package. `displayName` names the file in messages (the .xls a
 // converted package came from).

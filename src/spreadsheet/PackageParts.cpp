@@ -71,6 +71,21 @@ std::string writeRelationships(const std::vector<Relationship>& rels) {
     return out;
 }
 
+RelsByPart parseRawRelationships(const std::unordered_map<std::string, std::string>& raw) {
+    RelsByPart out;
+    for (const auto& [name, data] : raw) {
+        auto pos = name.find("_rels/");
+        if (pos == std::string::npos || name.size() < 5 || name.compare(name.size() - 5, 5, ".rels") != 0) continue;
+        std::string source = name.substr(0, pos) + name.substr(pos + 6, name.size() - pos - 6 - 5);
+        try {
+            out[source] = parseRelationships(data, name);
+        } catch (const AutomationError&) {
+            // A damaged relationships part of an unmodelled part is kept as it is.
+        }
+    }
+    return out;
+}
+
 std::string relsPathFor(const std::string& part) {
     auto slash = part.rfind('/');
     if (slash == std::string::npos) return "_rels/" + part + ".rels";

@@ -95,8 +95,7 @@ void readDefinedNames(const XmlNode& wb, BookData& book) {
 
 }  // namespace
 
-std::set<std::string> reachableParts(const std::vector<Relationship>& rootRels,
-                                     const std::function<const std::vector<Relationship>*(const std::string&)>& relsOf) {
+std::set<std::string> reachableParts(const std::vector<Relationship>& rootRels, const RelsByPart& relsByPart) {
     std::set<std::string> seen;
     std::deque<std::string> queue;
     auto visit = [&](const std::string& source, const std::vector<Relationship>& rels) {
@@ -110,7 +109,7 @@ std::set<std::string> reachableParts(const std::vector<Relationship>& rootRels,
     while (!queue.empty()) {
         std::string part = std::move(queue.front());
         queue.pop_front();
-        if (const auto* rels = relsOf(part)) visit(part, *rels);
+        if (auto it = relsByPart.find(part); it != relsByPart.end()) visit(part, it->second);
     }
     return seen;
 }
@@ -209,21 +208,11 @@ std::unique_ptr<BookData> readXlsxPackage(const std::string& path, const std::st
     readDefinedNames(wb, *book);
 
     // Everything else is kept byte for byte.
-    std::map<std::string, std::vector<Relationship>> relsByPart;
     for (const std::string& name : zip.names()) {
         if (name.empty() || name.back() == '/' || modelled.count(name)) continue;
         pkg->raw.emplace(name, zip.read(name));
     }
-    for (const auto& [name, data] : pkg->raw) {
-        auto pos = name.find("_rels/");
-        if (pos == std::string::npos || name.size() < 5 || name.compare(name.size() - 5, 5, ".rels") != 0) continue;
-        std::string source = name.substr(0, pos) + name.substr(pos + 6, name.size() - pos - 6 - 5);
-        try {
-            relsByPart[source] = parseRelationships(data, name);
-        } catch (const AutomationError&) {
-            // A damaged relationships part of an unmodelled part is kept as it is.
-        }
-    }
+    RelsByPart relsByPart = parseRawRelationships(pkg->raw);
     relsByPart[pkg->workbookPart] = pkg->workbookRels;
     for (const auto& s : book->sheets)
         if (s->package->hasRels) relsByPart[s->package->partName] = s->package->rels;
@@ -231,10 +220,7 @@ std::unique_ptr<BookData> readXlsxPackage(const std::string& path, const std::st
         rootRels.clear();
         rootRels.push_back({"rId1", std::string(ns::kRelBase) + "officeDocument", pkg->workbookPart, false});
     }
-    pkg->reachableAtRead = reachableParts(rootRels, [&](const std::string& part) -> const std::vector<Relationship>* {
-        auto it = relsByPart.find(part);
-        return it == relsByPart.end() ? nullptr : &it->second;
-    });
+    pkg->reachableAtRead = reachableParts(rootRels, relsByPart);
     pkg->modelledParts = std::move(modelled);
     book->package = std::move(pkg);
     return book;

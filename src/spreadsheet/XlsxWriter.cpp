@@ -2,6 +2,7 @@
 // was read, and the package kept consistent where sheets were added, copied or deleted.
 #include <algorithm>
 #include <charconv>
+#include <functional>
 #include <unordered_set>
 
 #include "automation/AutomationError.h"
@@ -309,22 +310,10 @@ std::string buildXlsxPackage(const BookData& book, FileFormat format) {
     // .xlsm saved as .xlsx) go too; parts nothing ever pointed at stay.
     std::set<std::string> dropped;
     if (pkg) {
-        std::map<std::string, std::vector<Relationship>> relsByPart;
-        for (const auto& [name, data] : pkg->raw) {
-            auto pos = name.find("_rels/");
-            if (pos == std::string::npos || name.size() < 5 || name.compare(name.size() - 5, 5, ".rels") != 0) continue;
-            std::string source = name.substr(0, pos) + name.substr(pos + 6, name.size() - pos - 6 - 5);
-            try {
-                relsByPart[source] = parseRelationships(data, name);
-            } catch (const AutomationError&) {
-            }
-        }
+        RelsByPart relsByPart = parseRawRelationships(pkg->raw);
         relsByPart[workbookPart] = wbRels;
         for (const SheetPlan& p : plans) relsByPart[p.part] = p.rels;
-        std::set<std::string> reachable = reachableParts(rootRels, [&](const std::string& part) -> const std::vector<Relationship>* {
-            auto it = relsByPart.find(part);
-            return it == relsByPart.end() ? nullptr : &it->second;
-        });
+        std::set<std::string> reachable = reachableParts(rootRels, relsByPart);
         for (const std::string& part : pkg->reachableAtRead)
             if (!reachable.count(part) && !generated.count(part)) {
                 dropped.insert(part);

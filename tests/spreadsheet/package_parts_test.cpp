@@ -61,6 +61,37 @@ TEST(PackageParts, StringEscapesSurviveARoundTrip) {
     EXPECT_EQ(out, "a&lt;b&gt;&amp;c");
 }
 
+TEST(PackageParts, AttributeValuesEscapeMoreThanText) {
+    const std::string text = "a&b<c>d\"e\nf\rg\th";
+    std::string content;
+    appendEscapedText(content, text);
+    EXPECT_EQ(content, "a&amp;b&lt;c&gt;d\"e\nf&#13;g\th");
+    std::string attr;
+    appendEscapedAttr(attr, text);
+    EXPECT_EQ(attr, "a&amp;b&lt;c&gt;d&quot;e&#10;f&#13;g&#9;h");
+    XmlNode node = parseXmlTree("<r v=\"" + attr + "\">" + content + "</r>", "r");
+    EXPECT_EQ(std::string(node.attr("v")), text);
+    EXPECT_EQ(node.textContent(), text);
+}
+
+TEST(PackageParts, RawRelationshipPartsAreFiledByTheirSourcePart) {
+    auto rels = [](const char* target) {
+        return writeRelationships({{"rId1", std::string(ns::kRelBase) + "image", target, false}});
+    };
+    std::unordered_map<std::string, std::string> raw = {
+        {"_rels/.rels", rels("xl/workbook.xml")},
+        {"xl/drawings/_rels/drawing1.xml.rels", rels("../media/image1.png")},
+        {"xl/charts/_rels/chart1.xml.rels", "<Relationships"},  // damaged: left out
+        {"xl/media/image1.png", "png"},
+        {"xl/_rels/notes.txt", "text"},
+    };
+    RelsByPart byPart = parseRawRelationships(raw);
+    ASSERT_EQ(byPart.size(), 2u);
+    EXPECT_EQ(byPart.at("").at(0).target, "xl/workbook.xml");
+    EXPECT_EQ(byPart.at("xl/drawings/drawing1.xml").at(0).target, "../media/image1.png");
+    EXPECT_EQ(reachableParts(byPart.at(""), byPart), (std::set<std::string>{"xl/workbook.xml"}));
+}
+
 TEST(PackageParts, IsoDatesBecomeSerials) {
     struct Case {
         const char* iso;
