@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "automation/Application.h"
+#include "shell/ChooserLayout.h"
 #include "shell/FileDialog.h"
 #include "shell/UiService.h"
 #include "shell/WindowKit.h"
@@ -15,7 +16,6 @@ namespace lorvane::compare {
 using namespace lorvane::shell;
 
 namespace {
-const char* const kIdle = "     请将鼠标移到按钮上查看功能说明！";
 const char* const kCancelText = "您已经取消提取或是未选工作薄文件！";
 // book2 spans the place of the hidden 选择2 (3585 twips), or leaves room for it (2745 twips).
 constexpr int kBook2Wide = 239, kBook2Narrow = 183;
@@ -23,20 +23,12 @@ constexpr int kBook2Wide = 239, kBook2Narrow = 183;
 
 CompareChooserWindow::CompareChooserWindow(Session& session)
     : Form(kName, QStringLiteral("请选择对应的功能"), 620, 360), session_(session) {
-    heading(*this, "Label1", QStringLiteral("请选择您需要的功能"), 30, 16, 560, 34, 16)->setAlignment(Qt::AlignCenter);
-    button("对比数据", QStringLiteral("对比两个表格数据"), 40, 80, 200, 56, 14);
-    button("填充数据", QStringLiteral("查询并填充表格数据"), 40, 170, 200, 56, 14);
-    QLabel* d = label("说明", QString(), 270, 70, 320, 250, 18);
-    d->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    d->setFrameShape(QFrame::StyledPanel);
-    describe(kIdle);
-    onMouseMove(this, [this] { describe(kIdle); });
-    onMouseMove(control("对比数据"), [this] {
-        describe("     当有两个表格时，需要对比两个表中的数据否存在包含关系，并将对比结果存放在最后列里或提取到新建工作表中！");
-    });
-    onMouseMove(control("填充数据"), [this] {
-        describe("     当有两个表格时，一个表中的数据需要某个关键字从另一个表格中查找并调用过来进行填充！");
-    });
+    layOutChooser(*this, {"请选择您需要的功能",
+                          {{"对比数据", "对比两个表格数据",
+                            "     当有两个表格时，需要对比两个表中的数据否存在包含关系，并将对比结果存放在最后列里或提取到新建工作表中！"},
+                           {"填充数据", "查询并填充表格数据",
+                            "     当有两个表格时，一个表中的数据需要某个关键字从另一个表格中查找并调用过来进行填充！"}},
+                          200, 14, 270, 320, 18});
     onClick(control("对比数据"), [this] {
         session_.load<CompareWindow>()->show();
         unload();
@@ -50,15 +42,6 @@ CompareChooserWindow::CompareChooserWindow(Session& session)
         session_.showMain();
     });
     makeTopMost();
-}
-
-void CompareChooserWindow::describe(const char* text) {
-    auto* d = control<QLabel>("说明");
-    d->setVisible(true);
-    d->setText("\n" + QString::fromUtf8(text));
-    QFont f = d->font();
-    f.setPointSize(18);
-    d->setFont(f);
 }
 
 // ---- 对比 / 调用 ----

@@ -24,7 +24,6 @@ public:
     explicit CompareChooserWindow(shell::Session& session);
 
 private:
-    void describe(const char* text);
     shell::Session& session_;
 };
 

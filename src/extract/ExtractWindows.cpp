@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QLabel>
 
+#include "shell/ChooserLayout.h"
 #include "shell/WindowKit.h"
 
 namespace lorvane::extract {
@@ -70,37 +71,18 @@ ExtractOptionsTexts ExtractOptionsWindow::request() const {
 
 // ---- 提取方法 ----
 
-namespace {
-const char* const kIdle = "     请将鼠标移到按钮上查看功能说明！";
-}
-
 ExtractMethodWindow::ExtractMethodWindow(Session& session)
     : Form(kName, QStringLiteral("请选择提取方法"), 620, 360), session_(session) {
-    heading(*this, "Label1", QStringLiteral("请选择提取方法"), 30, 16, 560, 34, 16)->setAlignment(Qt::AlignCenter);
-    button("提取数据", QStringLiteral("只提取选中列中的数据"), 40, 80, 220, 56, 13);
-    button("删除列", QStringLiteral("通过删除未选中列"), 40, 170, 220, 56, 13);
-    QLabel* d = label("说明", QString(), 290, 70, 300, 250, 20);
-    d->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    d->setFrameShape(QFrame::StyledPanel);
-    describe(kIdle);
-    onMouseMove(this, [this] { describe(kIdle); });
-    onMouseMove(control("删除列"), [this] { describe("     通过删除未选择的列，留下的列包含原有的公式和格式等！"); });
-    onMouseMove(control("提取数据"), [this] { describe("     通过获取所选列的数据，不包含原有的公式和格式等！"); });
+    layOutChooser(*this, {"请选择提取方法",
+                          {{"提取数据", "只提取选中列中的数据", "     通过获取所选列的数据，不包含原有的公式和格式等！"},
+                           {"删除列", "通过删除未选中列", "     通过删除未选择的列，留下的列包含原有的公式和格式等！"}},
+                          220, 13, 290, 300, 20});
     // No button leads back; closing the window abandons the operation as the options window's 关闭.
     setCloseHandler([this] {
         unload();
         session_.closeOptionsWindow(session_.find<ExtractOptionsWindow>(), true);
     });
     makeTopMost();
-}
-
-void ExtractMethodWindow::describe(const char* text) {
-    auto* d = control<QLabel>("说明");
-    d->setVisible(true);
-    d->setText("\n" + QString::fromUtf8(text));
-    QFont f = d->font();
-    f.setPointSize(20);
-    d->setFont(f);
 }
 
 }  // namespace lorvane::extract

@@ -48,7 +48,6 @@ public:
     explicit ExtractMethodWindow(shell::Session& session);
 
 private:
-    void describe(const char* text);
     shell::Session& session_;
 };
 

@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "automation/Application.h"
+#include "shell/ChooserLayout.h"
 #include "shell/FileDialog.h"
 #include "shell/MainWindow.h"
 #include "shell/UiService.h"
@@ -93,26 +94,14 @@ SummarizeSheetsTexts SummarizeSheetsWindow::request() const {
 
 // ---- 汇总多工作薄 ----
 
-namespace {
-const char* const kChooserIdle = "     请将鼠标移到按钮上查看功能说明！";
-}
-
 SummarizeChooserWindow::SummarizeChooserWindow(Session& session)
     : Form(kName, QStringLiteral("请选择对应的功能"), 620, 360), session_(session) {
-    heading(*this, "Label1", QStringLiteral("请选择您需要的功能"), 30, 16, 560, 34, 16)->setAlignment(Qt::AlignCenter);
-    button("汇总信息", QStringLiteral("汇总表格信息"), 40, 80, 200, 56, 14);
-    button("汇总数值", QStringLiteral("合计表格数值"), 40, 170, 200, 56, 14);
-    QLabel* d = label("说明", QString(), 270, 70, 320, 250, 18);
-    d->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    d->setFrameShape(QFrame::StyledPanel);
-    describe(kChooserIdle);
-    onMouseMove(this, [this] { describe(kChooserIdle); });
-    onMouseMove(control("汇总信息"), [this] {
-        describe("     当有结构一样的数据信息时，需要将表格中的【信息】进行汇总（即“复制”）到一张总表上！");
-    });
-    onMouseMove(control("汇总数值"), [this] {
-        describe("     当有结构一样的数据表格时，需要将表格中的【数值】进行汇总（即“合计”）到一张总表上！");
-    });
+    layOutChooser(*this, {"请选择您需要的功能",
+                          {{"汇总信息", "汇总表格信息",
+                            "     当有结构一样的数据信息时，需要将表格中的【信息】进行汇总（即“复制”）到一张总表上！"},
+                           {"汇总数值", "合计表格数值",
+                            "     当有结构一样的数据表格时，需要将表格中的【数值】进行汇总（即“合计”）到一张总表上！"}},
+                          200, 14, 270, 320, 18});
     onClick(control("汇总信息"), [this] { summarizeInformation(); });
     onClick(control("汇总数值"), [this] { totalValues(); });
     setCloseHandler([this] {
@@ -120,15 +109,6 @@ SummarizeChooserWindow::SummarizeChooserWindow(Session& session)
         session_.showMain();
     });
     makeTopMost();
-}
-
-void SummarizeChooserWindow::describe(const char* text) {
-    auto* d = control<QLabel>("说明");
-    d->setVisible(true);
-    d->setText("\n" + QString::fromUtf8(text));
-    QFont f = d->font();
-    f.setPointSize(18);
-    d->setFont(f);
 }
 
 namespace {

@@ -44,7 +44,6 @@ public:
     void totalValues();
 
 private:
-    void describe(const char* text);
     shell::Session& session_;
 };
 
