@@ -192,29 +192,45 @@ QPixmap renderExample(Session& session, ExampleKind kind) {
     return full.scaledToWidth(std::min(full.width(), 620), Qt::SmoothTransformation);
 }
 
-FillExampleWindow::FillExampleWindow(Session& s)
-    : ExampleWindow(kName, QStringLiteral("填写例子"), renderExample(s, ExampleKind::Summarize),
-                    {QStringLiteral("例：各月工资表的前2行是标题，最后1行是“制表人”，B列是姓名。"),
-                     QStringLiteral("汇总到新建的“汇总表”，保留表底文字；最大列数8、依据列B可加快运行。")}) {}
+namespace {
 
-TotalsExampleWindow::TotalsExampleWindow(Session& s)
-    : ExampleWindow(kName, QStringLiteral("合计填写例子"), renderExample(s, ExampleKind::Totals),
-                    {QStringLiteral("例：各分公司“销售统计”表的前3行是标题，C列到H列是各月销售额。"),
-                     QStringLiteral("按“单元格区域”合计C列至H列，表格不超过50行。")}) {}
+struct ExampleTexts {
+    ExampleKind kind;
+    const char* caption;
+    const char* notes[2];
+};
 
-SplitExampleWindow::SplitExampleWindow(Session& s)
-    : ExampleWindow(kName, QStringLiteral("拆分填写例子"), renderExample(s, ExampleKind::Split),
-                    {QStringLiteral("例：“总表”前2行是标题，C列是各单位名称，最后2行是签字栏。"),
-                     QStringLiteral("按C列拆分，每个单位一张表，签字栏保留在每张分表的底部。")}) {}
+const ExampleTexts kExampleTexts[] = {
+    {ExampleKind::Summarize, "填写例子",
+     {"例：各月工资表的前2行是标题，最后1行是“制表人”，B列是姓名。",
+      "汇总到新建的“汇总表”，保留表底文字；最大列数8、依据列B可加快运行。"}},
+    {ExampleKind::Totals, "合计填写例子",
+     {"例：各分公司“销售统计”表的前3行是标题，C列到H列是各月销售额。", "按“单元格区域”合计C列至H列，表格不超过50行。"}},
+    {ExampleKind::Split, "拆分填写例子",
+     {"例：“总表”前2行是标题，C列是各单位名称，最后2行是签字栏。", "按C列拆分，每个单位一张表，签字栏保留在每张分表的底部。"}},
+    {ExampleKind::Compare, "对比例子",
+     {"例：花名册B列与考勤表C列都是身份证号，两表在同一个工作薄中。",
+      "对比结果存放在“表格一”最后一列，标出花名册中的人是否在考勤表中。"}},
+    {ExampleKind::Fill, "调用例子",
+     {"例：按身份证号（花名册B列、考勤表C列）查找，", "把考勤表D列、G列的数据填充到花名册的E列、F列。"}},
+};
 
-CompareExampleWindow::CompareExampleWindow(Session& s)
-    : ExampleWindow(kName, QStringLiteral("对比例子"), renderExample(s, ExampleKind::Compare),
-                    {QStringLiteral("例：花名册B列与考勤表C列都是身份证号，两表在同一个工作薄中。"),
-                     QStringLiteral("对比结果存放在“表格一”最后一列，标出花名册中的人是否在考勤表中。")}) {}
+const ExampleTexts& exampleTexts(ExampleKind kind) {
+    for (const ExampleTexts& t : kExampleTexts)
+        if (t.kind == kind) return t;
+    return kExampleTexts[0];
+}
 
-FillLookupExampleWindow::FillLookupExampleWindow(Session& s)
-    : ExampleWindow(kName, QStringLiteral("调用例子"), renderExample(s, ExampleKind::Fill),
-                    {QStringLiteral("例：按身份证号（花名册B列、考勤表C列）查找，"),
-                     QStringLiteral("把考勤表D列、G列的数据填充到花名册的E列、F列。")}) {}
+}  // namespace
+
+ExampleWindow::ExampleWindow(const char* name, Session& session, ExampleKind kind)
+    : ExampleWindow(name, QString::fromUtf8(exampleTexts(kind).caption), renderExample(session, kind),
+                    {QString::fromUtf8(exampleTexts(kind).notes[0]), QString::fromUtf8(exampleTexts(kind).notes[1])}) {}
+
+FillExampleWindow::FillExampleWindow(Session& s) : ExampleWindow(kName, s, ExampleKind::Summarize) {}
+TotalsExampleWindow::TotalsExampleWindow(Session& s) : ExampleWindow(kName, s, ExampleKind::Totals) {}
+SplitExampleWindow::SplitExampleWindow(Session& s) : ExampleWindow(kName, s, ExampleKind::Split) {}
+CompareExampleWindow::CompareExampleWindow(Session& s) : ExampleWindow(kName, s, ExampleKind::Compare) {}
+FillLookupExampleWindow::FillLookupExampleWindow(Session& s) : ExampleWindow(kName, s, ExampleKind::Fill) {}
 
 }  // namespace lorvane::shell

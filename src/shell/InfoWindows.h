@@ -37,11 +37,18 @@ public:
     explicit PopupWindow(Session&);
 };
 
+// The options windows filled in as their example windows show them (also used for screenshots).
+enum class ExampleKind { Summarize, SummarizeBooks, Totals, Split, SplitBooks, Compare, Fill };
+QPixmap renderExample(Session& session, ExampleKind kind);
+void fillExample(Form& window, ExampleKind kind);
+
 // A picture of an options window filled in with a realistic example, and notes.
 class ExampleWindow : public Form {
     Q_OBJECT
 public:
     ExampleWindow(const char* name, const QString& caption, const QPixmap& picture, const QStringList& notes);
+    // The example of `kind` with its caption and notes.
+    ExampleWindow(const char* name, Session& session, ExampleKind kind);
     // Beside `owner`, where the screen has room, without taking the focus.
     void showBeside(QWidget* owner);
 };
@@ -80,10 +87,5 @@ public:
     static constexpr const char* kName = "调用例子";
     explicit FillLookupExampleWindow(Session&);
 };
-
-// The options windows filled in as their example windows show them (also used for screenshots).
-enum class ExampleKind { Summarize, SummarizeBooks, Totals, Split, SplitBooks, Compare, Fill };
-QPixmap renderExample(Session& session, ExampleKind kind);
-void fillExample(Form& window, ExampleKind kind);
 
 }  // namespace lorvane::shell
