@@ -251,21 +251,22 @@ private:
 
 bool isTrueValue(const char* v) { return v && (std::strcmp(v, "1") == 0 || std::strcmp(v, "true") == 0); }
 
-int intAttr(const XmlNode& n, std::string_view name, int fallback) {
+namespace {
+
+template <typename T>
+T numberAttr(const XmlNode& n, std::string_view name, T fallback) {
     const char* v = n.attr(name);
     if (!v) return fallback;
-    int out = fallback;
+    T out = fallback;
     std::from_chars(v, v + std::strlen(v), out);
     return out;
 }
 
-double doubleAttr(const XmlNode& n, std::string_view name, double fallback) {
-    const char* v = n.attr(name);
-    if (!v) return fallback;
-    double out = fallback;
-    std::from_chars(v, v + std::strlen(v), out);
-    return out;
-}
+}  // namespace
+
+int intAttr(const XmlNode& n, std::string_view name, int fallback) { return numberAttr(n, name, fallback); }
+
+double doubleAttr(const XmlNode& n, std::string_view name, double fallback) { return numberAttr(n, name, fallback); }
 
 std::string strAttr(const XmlNode& n, std::string_view name) {
     const char* v = n.attr(name);
