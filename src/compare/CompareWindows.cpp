@@ -23,12 +23,16 @@ constexpr int kBook2Wide = 239, kBook2Narrow = 183;
 
 CompareChooserWindow::CompareChooserWindow(Session& session)
     : Form(kName, QStringLiteral("请选择对应的功能"), 620, 360), session_(session) {
-    layOutChooser(*this, {"请选择您需要的功能",
-                          {{"对比数据", "对比两个表格数据",
-                            "     当有两个表格时，需要对比两个表中的数据否存在包含关系，并将对比结果存放在最后列里或提取到新建工作表中！"},
-                           {"填充数据", "查询并填充表格数据",
-                            "     当有两个表格时，一个表中的数据需要某个关键字从另一个表格中查找并调用过来进行填充！"}},
-                          200, 14, 270, 320, 18});
+    layOutChooser(*this, {.heading = "请选择您需要的功能",
+                          .choices = {{"对比数据", "对比两个表格数据",
+                                       "     当有两个表格时，需要对比两个表中的数据否存在包含关系，并将对比结果存放在最后列里或提取到新建工作表中！"},
+                                      {"填充数据", "查询并填充表格数据",
+                                       "     当有两个表格时，一个表中的数据需要某个关键字从另一个表格中查找并调用过来进行填充！"}},
+                          .buttonWidth = 200,
+                          .buttonPoints = 14,
+                          .panelX = 270,
+                          .panelWidth = 320,
+                          .panelPoints = 18});
     onClick(control("对比数据"), [this] {
         session_.load<CompareWindow>()->show();
         unload();

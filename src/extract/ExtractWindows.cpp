@@ -73,10 +73,14 @@ ExtractOptionsTexts ExtractOptionsWindow::request() const {
 
 ExtractMethodWindow::ExtractMethodWindow(Session& session)
     : Form(kName, QStringLiteral("请选择提取方法"), 620, 360), session_(session) {
-    layOutChooser(*this, {"请选择提取方法",
-                          {{"提取数据", "只提取选中列中的数据", "     通过获取所选列的数据，不包含原有的公式和格式等！"},
-                           {"删除列", "通过删除未选中列", "     通过删除未选择的列，留下的列包含原有的公式和格式等！"}},
-                          220, 13, 290, 300, 20});
+    layOutChooser(*this, {.heading = "请选择提取方法",
+                          .choices = {{"提取数据", "只提取选中列中的数据", "     通过获取所选列的数据，不包含原有的公式和格式等！"},
+                                      {"删除列", "通过删除未选中列", "     通过删除未选择的列，留下的列包含原有的公式和格式等！"}},
+                          .buttonWidth = 220,
+                          .buttonPoints = 13,
+                          .panelX = 290,
+                          .panelWidth = 300,
+                          .panelPoints = 20});
     // No button leads back; closing the window abandons the operation as the options window's 关闭.
     setCloseHandler([this] {
         unload();

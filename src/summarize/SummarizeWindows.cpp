@@ -96,12 +96,16 @@ SummarizeSheetsTexts SummarizeSheetsWindow::request() const {
 
 SummarizeChooserWindow::SummarizeChooserWindow(Session& session)
     : Form(kName, QStringLiteral("请选择对应的功能"), 620, 360), session_(session) {
-    layOutChooser(*this, {"请选择您需要的功能",
-                          {{"汇总信息", "汇总表格信息",
-                            "     当有结构一样的数据信息时，需要将表格中的【信息】进行汇总（即“复制”）到一张总表上！"},
-                           {"汇总数值", "合计表格数值",
-                            "     当有结构一样的数据表格时，需要将表格中的【数值】进行汇总（即“合计”）到一张总表上！"}},
-                          200, 14, 270, 320, 18});
+    layOutChooser(*this, {.heading = "请选择您需要的功能",
+                          .choices = {{"汇总信息", "汇总表格信息",
+                                       "     当有结构一样的数据信息时，需要将表格中的【信息】进行汇总（即“复制”）到一张总表上！"},
+                                      {"汇总数值", "合计表格数值",
+                                       "     当有结构一样的数据表格时，需要将表格中的【数值】进行汇总（即“合计”）到一张总表上！"}},
+                          .buttonWidth = 200,
+                          .buttonPoints = 14,
+                          .panelX = 270,
+                          .panelWidth = 320,
+                          .panelPoints = 18});
     onClick(control("汇总信息"), [this] { summarizeInformation(); });
     onClick(control("汇总数值"), [this] { totalValues(); });
     setCloseHandler([this] {
