@@ -57,6 +57,16 @@ protected:
         ui.messages.clear();
         w->fireClick(child(w, "确定"));
     }
+    // From main to the confirmation window with the master 总表, key column A and one title row.
+    Form* reachConfirmation(const SplitWindows& w) {
+        Form* options = openOptions(w);
+        if (!options) return nullptr;
+        chooseSheet(options, "总表");
+        type(options, "依据列", "A");
+        type(options, "标题行数", "1");
+        ok(options);
+        return session->findByName(w.confirm);
+    }
 };
 
 TEST_F(SplitWindowTest, ChoosingTheMasterActivatesItAndMovesToTheKeyColumn) {
@@ -168,13 +178,7 @@ TEST_F(SplitWindowTest, ChangeGoesBackWithEntriesKeptAndCloseEndsTheOperation) {
 }
 
 TEST_F(SplitWindowTest, ARefusedSplitKeepsTheWindowsAndChangesNothing) {
-    Form* options = openOptions(kWindows[0]);
-    ASSERT_NE(options, nullptr);
-    chooseSheet(options, "总表");
-    type(options, "依据列", "A");
-    type(options, "标题行数", "1");
-    ok(options);
-    Form* confirm = session->findByName("拆分汇总表提醒");
+    Form* confirm = reachConfirmation(kWindows[0]);
     ASSERT_NE(confirm, nullptr);
     child<QLineEdit>(confirm, "工作表名")->setText(QStringLiteral("没有这个表"));
     ok(confirm);
@@ -186,13 +190,7 @@ TEST_F(SplitWindowTest, ARefusedSplitKeepsTheWindowsAndChangesNothing) {
 }
 
 TEST_F(SplitWindowTest, TheRoadFromMainToTheSplitSheets) {
-    Form* options = openOptions(kWindows[0]);
-    ASSERT_NE(options, nullptr);
-    chooseSheet(options, "总表");
-    type(options, "依据列", "A");
-    type(options, "标题行数", "1");
-    ok(options);
-    Form* confirm = session->findByName("拆分汇总表提醒");
+    Form* confirm = reachConfirmation(kWindows[0]);
     ASSERT_NE(confirm, nullptr);
     ui.clock = 100;
     ok(confirm);
