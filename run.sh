@@ -3,4 +3,4 @@
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 "$here/scripts/setup.sh"
-exec "${BUILD_DIR:-$here/build}/lorvane" "$@"
+exec "${BUILD_DIR:-$here/build}/src/lorvane" "$@"
