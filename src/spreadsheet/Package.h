@@ -3,6 +3,7 @@
 // engine does not model, the unmodelled parts of the parts it does, and the identities (part
 // names, relationship ids, sheet ids) that keep a saved file consistent with the one read.
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -148,10 +149,14 @@ struct SheetReadContext {
 void readWorksheet(ZipReader& zip, const std::string& partName, SheetReadContext& ctx, SheetData& sheet, SheetPackage& kept);
 // Position of a worksheet child element in the schema's sequence; -1 for one that may stand anywhere.
 int worksheetChildRank(std::string_view local);
-// Writes the sheet XML; `kept` may be null (a sheet made in memory). `tabSelected` marks the active tab;
-// `wroteStale` tells whether a formula went out without its (stale) cached value.
-std::string writeWorksheet(const BookData& book, const SheetData& sheet, const SheetPackage* kept, bool tabSelected,
-                           const std::vector<std::string>* droppedRelIds, bool* wroteStale = nullptr);
+// Receives generated XML piece by piece, in order.
+using XmlSink = std::function<void(std::string_view)>;
+// Writes the sheet XML into `sink` in pieces of about a megabyte; `kept` may be null (a sheet
+// made in memory). `tabSelected` marks the active tab; `wroteStale` tells whether a formula
+// went out without its (stale) cached value. Reads `book` and `sheet` only, so sheets of one
+// book may be written on several threads at once.
+void writeWorksheet(const XmlSink& sink, const BookData& book, const SheetData& sheet, const SheetPackage* kept,
+                    bool tabSelected, const std::vector<std::string>* droppedRelIds, bool* wroteStale = nullptr);
 
 // Error literals, including the newer ones (#SPILL!, #CALC!) that the object model has no name for.
 std::uint16_t errorCodeFromText(std::string_view text);

@@ -20,7 +20,15 @@ constexpr int kRankDimension = 2, kRankSheetViews = 4, kRankFormatPr = 6, kRankC
 
 class Out {
 public:
-    explicit Out(std::string& s) : s_(s) {}
+    Out(std::string& s, const XmlSink& sink) : s_(s), sink_(sink) {}
+    // Hands what is written so far on once it has grown past a piece's size.
+    void drainIfFull() {
+        if (s_.size() >= kPieceSize) drain();
+    }
+    void drain() {
+        sink_(s_);
+        s_.clear();
+    }
     Out& operator<<(std::string_view v) {
         s_.append(v);
         return *this;
@@ -47,7 +55,9 @@ public:
     std::string& str() { return s_; }
 
 private:
+    static constexpr std::size_t kPieceSize = 1u << 20;
     std::string& s_;
+    const XmlSink& sink_;
 };
 
 bool referencesDropped(const XmlNode& n, const std::unordered_set<std::string>& dropped) {
@@ -237,6 +247,7 @@ public:
             out << '>';
             for (const Cell& c : row.cells) writeCell(out, r, c, extras);
             out << "</row>";
+            out.drainIfFull();
         }
         out << "</sheetData>";
     }
@@ -344,11 +355,11 @@ private:
 
 }  // namespace
 
-std::string writeWorksheet(const BookData& book, const SheetData& sheet, const SheetPackage* kept, bool tabSelected,
-                           const std::vector<std::string>* droppedRelIds, bool* wroteStale) {
+void writeWorksheet(const XmlSink& sink, const BookData& book, const SheetData& sheet, const SheetPackage* kept,
+                    bool tabSelected, const std::vector<std::string>* droppedRelIds, bool* wroteStale) {
     std::string buffer(kXmlDeclaration);
-    buffer.reserve(sheet.cellCount() * 36 + 4096);
-    Out out(buffer);
+    buffer.reserve((2u << 20) + 64 * 1024);
+    Out out(buffer, sink);
     XmlNode root;
     if (kept && !kept->rootAttrs.empty()) {
         root.name = kept->rootName;
@@ -417,7 +428,7 @@ std::string writeWorksheet(const BookData& book, const SheetData& sheet, const S
     }
     flushBefore(1 << 20);
     out << "</" << root.name << '>';
-    return buffer;
+    out.drain();
 }
 
 }  // namespace lorvane::sheet

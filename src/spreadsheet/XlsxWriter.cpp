@@ -8,6 +8,7 @@
 #include "automation/AutomationError.h"
 #include "spreadsheet/BookData.h"
 #include "spreadsheet/Package.h"
+#include "spreadsheet/ParallelFor.h"
 #include "spreadsheet/ZipArchive.h"
 
 namespace lorvane::sheet {
@@ -263,27 +264,49 @@ std::string buildXlsxPackage(const BookData& book, FileFormat format) {
         addWorkbookRel("sharedStrings", sstPart);
     }
 
-    // Generated parts.
+    // Generated parts. The sheets and the shared strings, the big ones, are written and
+    // deflated side by side on the machine's cores, largest first.
     std::map<std::string, std::string> generated;
-    // A formula written without its cached value needs the reader to calculate, flag or not.
-    bool recalc = book.needsRecalc;
+    std::map<std::string, DeflatedPart> deflated;
+    std::vector<std::size_t> sheetsToWrite;
     for (std::size_t i = 0; i < plans.size(); ++i) {
         const SheetPlan& p = plans[i];
-        bool selected = static_cast<int>(i) == std::clamp(book.activeSheet, 0, static_cast<int>(plans.size()) - 1);
-        if (p.raw) {
-            generated[p.part] = p.kept->rawPart;
-        } else {
-            bool stale = false;
-            generated[p.part] = writeWorksheet(book, *p.sheet, p.kept, selected, &p.droppedRelIds, &stale);
-            recalc = recalc || stale;
-        }
+        if (p.raw) generated[p.part] = p.kept->rawPart;
+        else sheetsToWrite.push_back(i);
         if (p.own && p.kept->hasRels) generated[relsPathFor(p.part)] = p.kept->relsData;
         else if (!p.rels.empty()) generated[relsPathFor(p.part)] = writeRelationships(p.rels);
     }
+    std::stable_sort(sheetsToWrite.begin(), sheetsToWrite.end(), [&](std::size_t a, std::size_t b) {
+        return plans[a].sheet->cellCount() > plans[b].sheet->cellCount();
+    });
+    const int active = std::clamp(book.activeSheet, 0, static_cast<int>(plans.size()) - 1);
+    std::vector<DeflatedPart> sheetParts(sheetsToWrite.size());
+    std::vector<char> staleIn(sheetsToWrite.size(), 0);
+    DeflatedPart sharedStrings;
+    parallelFor(sheetsToWrite.size() + 1, [&](std::size_t k) {
+        if (k == sheetsToWrite.size()) {
+            sharedStrings = deflatePart(writeSharedStrings(book.strings));
+            return;
+        }
+        std::size_t i = sheetsToWrite[k];
+        const SheetPlan& p = plans[i];
+        PartDeflater deflater;
+        bool stale = false;
+        writeWorksheet([&](std::string_view piece) { deflater.write(piece); }, book, *p.sheet, p.kept,
+                       static_cast<int>(i) == active, &p.droppedRelIds, &stale);
+        sheetParts[k] = deflater.finish();
+        staleIn[k] = stale;
+    });
+    // A formula written without its cached value needs the reader to calculate, flag or not.
+    bool recalc = book.needsRecalc;
+    for (std::size_t k = 0; k < sheetsToWrite.size(); ++k) {
+        deflated[plans[sheetsToWrite[k]].part] = std::move(sheetParts[k]);
+        recalc = recalc || staleIn[k];
+    }
+    deflated[sstPart] = std::move(sharedStrings);
     generated[workbookPart] = workbookXml(book, plans, recalc);
     generated[relsPathFor(workbookPart)] = writeRelationships(wbRels);
     generated[stylesPart] = writeStyles(book.styles, pkg ? &pkg->styles : nullptr);
-    generated[sstPart] = writeSharedStrings(book.strings);
 
     std::vector<Relationship> rootRels;
     bool regenerateRoot = !pkg || pkg->rootRelsBroken || !pkg->raw.count("_rels/.rels");
@@ -315,7 +338,7 @@ std::string buildXlsxPackage(const BookData& book, FileFormat format) {
         for (const SheetPlan& p : plans) relsByPart[p.part] = p.rels;
         std::set<std::string> reachable = reachableParts(rootRels, relsByPart);
         for (const std::string& part : pkg->reachableAtRead)
-            if (!reachable.count(part) && !generated.count(part)) {
+            if (!reachable.count(part) && !generated.count(part) && !deflated.count(part)) {
                 dropped.insert(part);
                 dropped.insert(relsPathFor(part));
             }
@@ -333,9 +356,10 @@ std::string buildXlsxPackage(const BookData& book, FileFormat format) {
     if (!hasDefault("xml")) ct.defaults.emplace_back("xml", "application/xml");
     std::set<std::string> written;
     for (const auto& [name, data] : generated) written.insert(name);
+    for (const auto& [name, data] : deflated) written.insert(name);
     if (pkg)
         for (const auto& [name, data] : pkg->raw)
-            if (!dropped.count(name) && !generated.count(name)) written.insert(name);
+            if (!dropped.count(name) && !written.count(name)) written.insert(name);
     std::erase_if(ct.overrides, [&](const auto& o) { return !written.count(o.first); });
     ct.setOverride(workbookPart, defaultContentTypesXmlType(format, pkg));
     for (const SheetPlan& p : plans) {
@@ -359,8 +383,10 @@ std::string buildXlsxPackage(const BookData& book, FileFormat format) {
     auto emit = [&](const std::string& name) {
         if (done.count(name) || !written.count(name)) return;
         done.insert(name);
-        if (auto it = generated.find(name); it != generated.end()) {
+        if (auto it = deflated.find(name); it != deflated.end()) {
             zip.add(name, std::move(it->second));
+        } else if (auto it = generated.find(name); it != generated.end()) {
+            zip.add(name, it->second);
         } else {
             zip.add(name, pkg->raw.at(name));
         }
@@ -371,6 +397,7 @@ std::string buildXlsxPackage(const BookData& book, FileFormat format) {
     emit(workbookPart);
     emit(relsPathFor(workbookPart));
     for (const auto& [name, data] : generated) emit(name);
+    for (const auto& [name, data] : deflated) emit(name);
     return zip.finish();
 }
 

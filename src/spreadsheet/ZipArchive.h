@@ -53,7 +53,36 @@ private:
     std::uint64_t inflatedSoFar_ = 0;
 };
 
-// Collects entries and produces the archive bytes. Data handed in must stay alive until finish().
+// A part's bytes as a zip entry stores them: a raw deflate stream with the inflated size and CRC.
+struct DeflatedPart {
+    std::string data;
+    std::uint32_t crc = 0;
+    std::uint64_t size = 0;
+};
+
+// Deflates a part piece by piece as it is produced, so a big generated part never sits in
+// memory whole. ISA-L's fastest level: on sheet XML it compresses a little better than zlib's
+// level 1 in about a quarter of the time.
+class PartDeflater {
+public:
+    PartDeflater();
+    ~PartDeflater();
+    PartDeflater(const PartDeflater&) = delete;
+    PartDeflater& operator=(const PartDeflater&) = delete;
+
+    void write(std::string_view bytes);
+    // Ends the stream; the deflater is spent afterwards.
+    DeflatedPart finish();
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+// Deflates `bytes` whole.
+DeflatedPart deflatePart(std::string_view bytes);
+
+// Collects entries and produces the archive bytes.
 class ZipWriter {
 public:
     ZipWriter();
@@ -61,18 +90,16 @@ public:
     ZipWriter(const ZipWriter&) = delete;
     ZipWriter& operator=(const ZipWriter&) = delete;
 
-    // Adds an entry that owns its bytes.
-    void add(const std::string& name, std::string data);
-    // Deflate level 1 for big generated XML (speed), default otherwise.
-    void setFastCompression(bool fast) { fast_ = fast; }
+    // Adds an entry from its bytes (deflated here).
+    void add(const std::string& name, std::string_view data);
+    // Adds an entry already deflated; libzip stores its stream as it is.
+    void add(const std::string& name, DeflatedPart part);
     // Builds the archive and returns its bytes.
     std::string finish();
 
 private:
     zip_t* archive_ = nullptr;
     void* source_ = nullptr;  // the in-memory zip_source_t the archive is written into
-    std::vector<std::unique_ptr<std::string>> owned_;
-    bool fast_ = true;
 };
 
 }  // namespace lorvane::sheet
