@@ -224,7 +224,8 @@ std::set<std::string> reachableParts(const std::vector<Relationship>& rootRels, 
 // Reads an .xlsx/.xlsm package. `displayName` names the file in messages (the .xls a
 // converted package came from).
 std::unique_ptr<BookData> readXlsxPackage(const std::string& path, const std::string& displayName, FileFormat format);
-// Builds the package bytes of a workbook.
+// Builds the package of a workbook and hands its bytes to `sink` in order.
+void writeXlsxPackage(const BookData& book, FileFormat format, const std::function<void(std::string_view)>& sink);
 std::string buildXlsxPackage(const BookData& book, FileFormat format);
 
 }  // namespace lorvane::sheet

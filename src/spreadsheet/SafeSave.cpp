@@ -70,7 +70,11 @@ void throwSaveError(const std::string& target, int err) {
     }
 }
 
-void saveFileAtomically(const std::string& requested, std::string_view bytes) {
+void saveFileAtomically(const std::string& target, std::string_view bytes) {
+    saveFileAtomically(target, [&](const ByteSink& write) { write(bytes); });
+}
+
+void saveFileAtomically(const std::string& requested, const std::function<void(const ByteSink&)>& produce) {
     std::string target = requested;
     std::error_code ec;
     // Saving through a symbolic link replaces the file it points to, not the link.
@@ -97,15 +101,17 @@ void saveFileAtomically(const std::string& requested, std::string_view bytes) {
     ::fchmod(temp.fd, mode);
 
     if (int err = injected(SaveStage::Write)) throwSaveError(target, err);
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = ::write(temp.fd, bytes.data() + done, std::min<std::size_t>(bytes.size() - done, 1 << 24));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            throwSaveError(target, errno);
+    produce([&](std::string_view bytes) {
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            ssize_t n = ::write(temp.fd, bytes.data() + done, std::min<std::size_t>(bytes.size() - done, 1 << 24));
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                throwSaveError(target, errno);
+            }
+            done += static_cast<std::size_t>(n);
         }
-        done += static_cast<std::size_t>(n);
-    }
+    });
     if (int err = injected(SaveStage::Flush)) throwSaveError(target, err);
     if (::fsync(temp.fd) != 0) throwSaveError(target, errno);
     int fd = temp.fd;

@@ -13,8 +13,13 @@ enum class SaveStage { CreateTemp, Write, Flush, Rename };
 // had refused it (ENOSPC, EACCES ...). Pass an empty function to remove the hook.
 void setSaveFailureHook(std::function<int(SaveStage)> hook);
 
-// Writes `bytes` to `target` atomically; throws AutomationError with a Chinese description and
-// leaves any existing target untouched on failure.
+// Receives the bytes of the file being saved, in order.
+using ByteSink = std::function<void(std::string_view)>;
+
+// Writes what `produce` hands to its sink into `target` atomically; throws AutomationError with
+// a Chinese description and leaves any existing target untouched on failure (also when
+// `produce` throws, whose exception passes on).
+void saveFileAtomically(const std::string& target, const std::function<void(const ByteSink&)>& produce);
 void saveFileAtomically(const std::string& target, std::string_view bytes);
 
 // Throws the AutomationError a failed save reports for `err` (an errno value).

@@ -132,15 +132,25 @@ void writeWorkbookFile(const BookData& book, const std::string& path, FileFormat
     fs::path folder = fs::path(path).parent_path();
     std::error_code ec;
     if (!folder.empty() && !fs::is_directory(folder, ec)) throwSaveError(path, ENOENT);
+    auto outOfMemory = [&] {
+        return AutomationError(errc::kMethodFailed, "内存不足，无法保存“" + display + "”。原文件未被改动。");
+    };
+    if (format != FileFormat::Xls) {
+        // The package streams into the temporary file as it is built.
+        saveFileAtomically(path, [&](const ByteSink& write) {
+            try {
+                writeXlsxPackage(book, format, write);
+            } catch (const std::bad_alloc&) {
+                throw outOfMemory();
+            }
+        });
+        return;
+    }
     std::string bytes;
     try {
-        bytes = buildXlsxPackage(book, format == FileFormat::Xls ? FileFormat::Xlsx : format);
+        bytes = buildXlsxPackage(book, FileFormat::Xlsx);
     } catch (const std::bad_alloc&) {
-        throw AutomationError(errc::kMethodFailed, "内存不足，无法保存“" + display + "”。原文件未被改动。");
-    }
-    if (format != FileFormat::Xls) {
-        saveFileAtomically(path, bytes);
-        return;
+        throw outOfMemory();
     }
     // .xls: LibreOffice turns the package into the legacy format; the result then replaces the
     // target like any other save.

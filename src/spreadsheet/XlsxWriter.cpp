@@ -181,6 +181,12 @@ std::string defaultContentTypesXmlType(FileFormat f, const BookPackage* pkg) {
 }  // namespace
 
 std::string buildXlsxPackage(const BookData& book, FileFormat format) {
+    std::string bytes;
+    writeXlsxPackage(book, format, [&](std::string_view piece) { bytes.append(piece); });
+    return bytes;
+}
+
+void writeXlsxPackage(const BookData& book, FileFormat format, const std::function<void(std::string_view)>& sink) {
     if (book.sheets.empty()) throw AutomationError(errc::kMethodFailed, "工作簿中至少要有一个工作表才能保存。");
     const BookPackage* pkg = book.package.get();
     const std::string workbookPart = pkg ? pkg->workbookPart : "xl/workbook.xml";
@@ -398,7 +404,7 @@ std::string buildXlsxPackage(const BookData& book, FileFormat format) {
     emit(relsPathFor(workbookPart));
     for (const auto& [name, data] : generated) emit(name);
     for (const auto& [name, data] : deflated) emit(name);
-    return zip.finish();
+    zip.finish(sink);
 }
 
 }  // namespace lorvane::sheet

@@ -252,27 +252,42 @@ namespace {
 struct DeflatedSource {
     DeflatedPart part;
     std::size_t pos = 0;
+    std::uint64_t compressedSize = 0;
+    bool released = false;  // the bytes are gone once libzip has copied them
     zip_error_t error;
 };
 
 zip_int64_t readDeflatedSource(void* state, void* data, zip_uint64_t len, zip_source_cmd_t cmd) {
     auto* s = static_cast<DeflatedSource*>(state);
     switch (cmd) {
-    case ZIP_SOURCE_OPEN: s->pos = 0; return 0;
+    case ZIP_SOURCE_OPEN:
+        if (s->released) {
+            zip_error_set(&s->error, ZIP_ER_INTERNAL, 0);
+            return -1;
+        }
+        s->pos = 0;
+        return 0;
     case ZIP_SOURCE_READ: {
         std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(len), s->part.data.size() - s->pos);
         std::memcpy(data, s->part.data.data() + s->pos, n);
         s->pos += n;
         return static_cast<zip_int64_t>(n);
     }
-    case ZIP_SOURCE_CLOSE: return 0;
+    case ZIP_SOURCE_CLOSE:
+        // Copied into the archive once read to the end: free it now, not when the archive closes.
+        if (s->pos == s->part.data.size()) {
+            std::string().swap(s->part.data);
+            s->pos = 0;
+            s->released = true;
+        }
+        return 0;
     case ZIP_SOURCE_STAT: {
         auto* st = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, len, &s->error);
         if (!st) return -1;
         zip_stat_init(st);
         st->valid = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_CRC;
         st->size = s->part.size;
-        st->comp_size = s->part.data.size();
+        st->comp_size = s->compressedSize;
         st->comp_method = ZIP_CM_DEFLATE;
         st->crc = s->part.crc;
         return sizeof(zip_stat_t);
@@ -316,7 +331,9 @@ ZipWriter::~ZipWriter() {
 void ZipWriter::add(const std::string& name, std::string_view data) { add(name, deflatePart(data)); }
 
 void ZipWriter::add(const std::string& name, DeflatedPart part) {
-    auto* state = new DeflatedSource{std::move(part), 0, {}};
+    auto* state = new DeflatedSource{};
+    state->compressedSize = part.data.size();
+    state->part = std::move(part);
     zip_error_init(&state->error);
     zip_source_t* src = zip_source_function(archive_, readDeflatedSource, state);
     if (!src) {
@@ -331,6 +348,12 @@ void ZipWriter::add(const std::string& name, DeflatedPart part) {
 }
 
 std::string ZipWriter::finish() {
+    std::string out;
+    finish([&](std::string_view piece) { out.append(piece); });
+    return out;
+}
+
+void ZipWriter::finish(const std::function<void(std::string_view)>& sink) {
     if (zip_close(archive_) != 0) {
         std::string why = zip_strerror(archive_);
         zip_discard(archive_);
@@ -339,12 +362,8 @@ std::string ZipWriter::finish() {
     }
     archive_ = nullptr;
     auto* src = static_cast<zip_source_t*>(source_);
-    std::string out;
-    zip_stat_t st;
-    zip_stat_init(&st);
-    if (zip_source_stat(src, &st) == 0 && (st.valid & ZIP_STAT_SIZE)) out.reserve(st.size);
     if (zip_source_open(src) < 0) throw AutomationError(errc::kMethodFailed, "无法读取生成的压缩包。");
-    std::string chunk(kChunk, '\0');
+    std::string chunk(kChunk * 4, '\0');
     for (;;) {
         zip_int64_t got = zip_source_read(src, chunk.data(), chunk.size());
         if (got < 0) {
@@ -352,10 +371,14 @@ std::string ZipWriter::finish() {
             throw AutomationError(errc::kMethodFailed, "无法读取生成的压缩包。");
         }
         if (got == 0) break;
-        out.append(chunk.data(), static_cast<std::size_t>(got));
+        try {
+            sink(std::string_view(chunk.data(), static_cast<std::size_t>(got)));
+        } catch (...) {
+            zip_source_close(src);
+            throw;
+        }
     }
     zip_source_close(src);
-    return out;
 }
 
 }  // namespace lorvane::sheet

@@ -94,7 +94,8 @@ public:
     void add(const std::string& name, std::string_view data);
     // Adds an entry already deflated; libzip stores its stream as it is.
     void add(const std::string& name, DeflatedPart part);
-    // Builds the archive and returns its bytes.
+    // Builds the archive and hands its bytes to `sink` in order.
+    void finish(const std::function<void(std::string_view)>& sink);
     std::string finish();
 
 private:
