@@ -183,7 +183,14 @@ void ZipReader::stream(std::string_view name, const std::function<void(const cha
     if (failure) std::rethrow_exception(failure);
 }
 
+std::uint64_t DeflatedPart::compressedSize() const {
+    std::uint64_t n = 0;
+    for (const Block& b : blocks) n += b.size;
+    return n;
+}
+
 struct PartDeflater::State {
+    static constexpr std::size_t kBlock = 256 * 1024;
     isal_zstream stream;
     std::vector<std::uint8_t> levelBuffer = std::vector<std::uint8_t>(ISAL_DEF_LVL1_DEFAULT);
     DeflatedPart part;
@@ -212,13 +219,13 @@ struct PartDeflater::State {
             size -= slice;
             stream.end_of_stream = last && size == 0;
             do {
-                std::size_t used = part.data.size();
-                std::size_t room = std::max<std::size_t>(stream.avail_in / 4 + 4096, 64 * 1024);
-                part.data.resize(used + room);
-                stream.next_out = reinterpret_cast<std::uint8_t*>(part.data.data() + used);
-                stream.avail_out = static_cast<std::uint32_t>(room);
+                if (part.blocks.empty() || part.blocks.back().size == part.blocks.back().capacity)
+                    part.blocks.push_back({std::make_unique_for_overwrite<char[]>(kBlock), 0, kBlock});
+                DeflatedPart::Block& block = part.blocks.back();
+                stream.next_out = reinterpret_cast<std::uint8_t*>(block.bytes.get() + block.size);
+                stream.avail_out = static_cast<std::uint32_t>(block.capacity - block.size);
                 int rc = isal_deflate(&stream);
-                part.data.resize(used + room - stream.avail_out);
+                block.size = block.capacity - stream.avail_out;
                 if (rc != COMP_OK) throw AutomationError(errc::kMethodFailed, "压缩数据时出错（代码 " + std::to_string(rc) + "）。");
             } while (stream.avail_in > 0 || (stream.end_of_stream && stream.internal_state.state != ZSTATE_END));
         } while (size > 0);
@@ -235,7 +242,16 @@ void PartDeflater::write(std::string_view bytes) {
 
 DeflatedPart PartDeflater::finish() {
     state_->run("", 0, true);
-    state_->part.data.shrink_to_fit();
+    // A small part should not hold a whole block.
+    if (!state_->part.blocks.empty()) {
+        DeflatedPart::Block& last = state_->part.blocks.back();
+        if (last.size < last.capacity / 2) {
+            auto fitted = std::make_unique_for_overwrite<char[]>(last.size);
+            std::memcpy(fitted.get(), last.bytes.get(), last.size);
+            last.bytes = std::move(fitted);
+            last.capacity = last.size;
+        }
+    }
     return std::move(state_->part);
 }
 
@@ -251,7 +267,7 @@ namespace {
 // and CRC, so libzip copies the bytes instead of compressing again.
 struct DeflatedSource {
     DeflatedPart part;
-    std::size_t pos = 0;
+    std::size_t block = 0, pos = 0;  // the read position: block and offset in it
     std::uint64_t compressedSize = 0;
     bool released = false;  // the bytes are gone once libzip has copied them
     zip_error_t error;
@@ -265,19 +281,26 @@ zip_int64_t readDeflatedSource(void* state, void* data, zip_uint64_t len, zip_so
             zip_error_set(&s->error, ZIP_ER_INTERNAL, 0);
             return -1;
         }
-        s->pos = 0;
+        s->block = s->pos = 0;
         return 0;
     case ZIP_SOURCE_READ: {
-        std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(len), s->part.data.size() - s->pos);
-        std::memcpy(data, s->part.data.data() + s->pos, n);
-        s->pos += n;
+        auto* out = static_cast<char*>(data);
+        std::size_t n = 0;
+        while (n < len && s->block < s->part.blocks.size()) {
+            const DeflatedPart::Block& b = s->part.blocks[s->block];
+            std::size_t take = std::min<std::size_t>(static_cast<std::size_t>(len) - n, b.size - s->pos);
+            std::memcpy(out + n, b.bytes.get() + s->pos, take);
+            n += take;
+            s->pos += take;
+            if (s->pos == b.size) ++s->block, s->pos = 0;
+        }
         return static_cast<zip_int64_t>(n);
     }
     case ZIP_SOURCE_CLOSE:
         // Copied into the archive once read to the end: free it now, not when the archive closes.
-        if (s->pos == s->part.data.size()) {
-            std::string().swap(s->part.data);
-            s->pos = 0;
+        if (s->block == s->part.blocks.size()) {
+            std::vector<DeflatedPart::Block>().swap(s->part.blocks);
+            s->block = s->pos = 0;
             s->released = true;
         }
         return 0;
@@ -332,7 +355,7 @@ void ZipWriter::add(const std::string& name, std::string_view data) { add(name, 
 
 void ZipWriter::add(const std::string& name, DeflatedPart part) {
     auto* state = new DeflatedSource{};
-    state->compressedSize = part.data.size();
+    state->compressedSize = part.compressedSize();
     state->part = std::move(part);
     zip_error_init(&state->error);
     zip_source_t* src = zip_source_function(archive_, readDeflatedSource, state);

@@ -53,11 +53,17 @@ private:
     std::uint64_t inflatedSoFar_ = 0;
 };
 
-// A part's bytes as a zip entry stores them: a raw deflate stream with the inflated size and CRC.
+// A part's bytes as a zip entry stores them: a raw deflate stream, kept in blocks so that it
+// grows without copies, with the inflated size and CRC.
 struct DeflatedPart {
-    std::string data;
+    struct Block {
+        std::unique_ptr<char[]> bytes;
+        std::size_t size = 0, capacity = 0;
+    };
+    std::vector<Block> blocks;
     std::uint32_t crc = 0;
     std::uint64_t size = 0;
+    std::uint64_t compressedSize() const;
 };
 
 // Deflates a part piece by piece as it is produced, so a big generated part never sits in
