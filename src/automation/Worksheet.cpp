@@ -1,7 +1,10 @@
 #include "automation/Worksheet.h"
 
+#include <algorithm>
+
 #include "automation/Application.h"
 #include "automation/AutomationError.h"
+#include "automation/CellValues.h"
 #include "automation/SheetNames.h"
 #include "spreadsheet/BookData.h"
 #include "spreadsheet/FormulaRefs.h"
@@ -51,6 +54,19 @@ void Worksheet::SetVisible(bool visible) {
         if (shown <= 1 && Visible()) throw AutomationError(errc::kMethodFailed, "工作簿至少要有一个可见的工作表。");
     }
     d.visibility = visible ? sheet::SheetData::Visibility::Visible : sheet::SheetData::Visibility::Hidden;
+    book_->touch();
+}
+
+void Worksheet::PasteFormatsLeavingOutRows(Worksheet& source, int firstRow, int count) {
+    auto& d = data();
+    CellRect used;
+    if (d.usedBounds(used) || d.rowCount() > 0 || d.columnRecordCount() > 0 || !d.merges.empty())
+        throw AutomationError(errc::kMethodFailed, "只能把格式粘贴到空白的工作表中。");
+    if (firstRow < 1 || firstRow > kMaxRows || count < 0)
+        throw AutomationError(errc::kMethodFailed, "要去掉的行超出工作表范围。");
+    count = std::min(count, kMaxRows - firstRow + 1);
+    sheet::copyFormatsLeavingOutRows(source.book_->data(), source.data(), book_->data(), d, firstRow, count);
+    shiftFormulas(book_->data(), d, true, firstRow, -count);
     book_->touch();
 }
 

@@ -33,6 +33,10 @@ public:
     Worksheet* CopyBefore(Worksheet* before);
     bool Visible() const;
     void SetVisible(bool visible);
+    // For this empty sheet: the same as source.Cells.Copy, Range("A1").PasteSpecial
+    // xlPasteFormats and deleting the rows firstRow..firstRow+count-1, without making the rows
+    // that go. Not empty: fails with error 1004.
+    void PasteFormatsLeavingOutRows(Worksheet& source, int firstRow, int count);
 
     Range UsedRange();
     Range Cells() { return Range(this, CellRect{1, 1, kMaxRows, kMaxColumns}); }

@@ -145,9 +145,7 @@ void MasterFormats::prepare() {
     Sheets& sheets = plan_.master->Parent()->Worksheets();
     copy_ = sheets.AddAfter(sheets(sheets.Count()));
     copy_->SetVisible(false);
-    plan_.master->Cells().Copy();
-    copy_->GetRange("a1").PasteSpecial(xlPasteFormats, xlPasteSpecialOperationNone, false, false);
-    copy_->GetRange("a1").Offset(titleRows + static_cast<int>(widest), 0).Resize(cut, 1).EntireRow().Delete();
+    copy_->PasteFormatsLeavingOutRows(*plan_.master, titleRows + static_cast<int>(widest) + 1, cut);
     cut_ = cut;
 }
 

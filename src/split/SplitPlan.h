@@ -43,6 +43,7 @@ enum class FormatOrder { TextFirst, FormatsFirst };
 // master sheet and then cut below the key's rows. With many keys, pasting the whole master for
 // each one costs (keys x master rows); a hidden copy of the master's formats without the middle
 // rows that no key reaches makes each paste cost only the rows it keeps, with the same result.
+// The copy itself is made without the rows it leaves out.
 class MasterFormats {
 public:
     explicit MasterFormats(const SplitPlan& plan) : plan_(plan) {}

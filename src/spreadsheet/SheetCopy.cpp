@@ -174,6 +174,32 @@ void copyBlock(const BookData& fromBook, const SheetData& from, const CellRect& 
     }
 }
 
+void copyFormatsLeavingOutRows(const BookData& fromBook, const SheetData& from, BookData& toBook, SheetData& to,
+                               int at, int count) {
+    const CellRect whole{1, 1, kMaxRows, kMaxColumns};
+    StyleMapper styles(fromBook, toBook);
+    copyRowAndColumnFormats(from, whole, to, 0, 0, styles);
+    copyMerges(from, whole, to, whole, 0, 0);
+    for (int r = 1; r <= from.rowCount(); ++r) {
+        if (r >= at && r - at < count) continue;  // deleted below anyway
+        const RowData* rd = from.row(r);
+        if (!rd) continue;
+        std::size_t styled = 0;
+        for (const Cell& c : rd->cells) styled += c.style != 0;
+        if (styled == 0) continue;
+        std::vector<Cell>& cells = to.rowForWrite(r).cells;
+        cells.reserve(styled);
+        for (const Cell& c : rd->cells) {
+            if (c.style == 0) continue;
+            Cell cell;
+            cell.col = c.col;
+            cell.style = styles.map(c.style);
+            cells.push_back(cell);
+        }
+    }
+    to.deleteRows(at, count);
+}
+
 std::unique_ptr<SheetData> copySheet(const BookData& fromBook, const SheetData& src, BookData& toBook) {
     auto copy = std::make_unique<SheetData>();
     copy->name = src.name;

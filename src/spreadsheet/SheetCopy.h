@@ -30,6 +30,13 @@ enum CopyParts : unsigned { CopyValues = 1, CopyFormats = 2, CopyAll = 3, CopyRe
 void copyBlock(const BookData& fromBook, const SheetData& from, const CellRect& src,
                BookData& toBook, SheetData& to, int destRow, int destCol, unsigned parts);
 
+// The formats of the whole of `from` pasted into the empty sheet `to` (copyBlock of the whole
+// sheet with CopyFormats), then rows at..at+count-1 of `to` deleted, the rows below moving up.
+// The same result without ever making the cells of the rows that go: a trimmed copy of a long
+// sheet's formats costs only the rows it keeps.
+void copyFormatsLeavingOutRows(const BookData& fromBook, const SheetData& from, BookData& toBook, SheetData& to,
+                               int at, int count);
+
 // A full copy of a sheet for workbook `to` (which may be `from`), named like the source.
 std::unique_ptr<SheetData> copySheet(const BookData& fromBook, const SheetData& src, BookData& toBook);
 

@@ -1,7 +1,11 @@
 // The object-model behaviours the operations lean on, driven through the embedded engine.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+
 #include "automation/Application.h"
+#include "automation/AutomationError.h"
 #include "automation/Constants.h"
 #include "automation/CreateObject.h"
 #include "automation/KeyedCollection.h"
@@ -418,3 +422,70 @@ TEST(CreateObjectRegistry, RefusedIdentifiersFailWith429AndResetRestores) {
 }
 
 }  // namespace
+
+// The trimmed copy of a sheet's formats must equal the long way round (paste every format, then
+// delete the rows), whatever the rows left out cut through: merges inside, across either edge
+// or over the whole band, row and column formats, rows past the last one.
+TEST_F(ObjectModel, PasteFormatsLeavingOutRowsEqualsPasteThenDelete) {
+    ws->Cells(1, 1).SetValue(std::string("标题"));
+    ws->GetRange("A1:D1").Merge();
+    ws->GetRange("B3:B8").Merge();    // across the top edge of the band
+    ws->GetRange("C6:C7").Merge();    // inside the band
+    ws->GetRange("D9:D14").Merge();   // across the bottom edge
+    ws->GetRange("E4:E13").Merge();   // over the whole band
+    ws->GetRange("F15:G16").Merge();  // below
+    for (int r = 1; r <= 20; ++r) {
+        ws->Cells(r, 1 + r % 4).SetNumberFormat(r % 2 ? "0.00" : "@");
+        ws->Cells(r, 2).SetValue(r);
+        if (r % 3 == 0) ws->Rows(r).SetRowHeight(10 + r);
+    }
+    ws->Rows(7).SetNumberFormat("yyyy/m/d");
+    ws->Columns(3).SetColumnWidth(21);
+    ws->Columns(8).SetNumberFormat("0%");
+    ws->Cells(30, 9).SetFontBold(true);
+
+    struct Case { int at, count; };
+    for (Case c : {Case{5, 6}, Case{1, 3}, Case{2, 0}, Case{19, 40}, Case{40, 5}, Case{3, 11}}) {
+        Worksheet* longWay = book->Worksheets().AddAfter(ws);
+        ws->Cells().Copy();
+        longWay->GetRange("A1").PasteSpecial(xlPasteFormats, xlPasteSpecialOperationNone, false, false);
+        if (c.count > 0) longWay->Rows(c.at).Resize(c.count, 1).EntireRow().Delete();
+        Worksheet* trimmed = book->Worksheets().AddAfter(ws);
+        trimmed->PasteFormatsLeavingOutRows(*ws, c.at, c.count);
+
+        const auto& a = longWay->data();
+        const auto& b = trimmed->data();
+        SCOPED_TRACE("rows " + std::to_string(c.at) + " +" + std::to_string(c.count));
+        ASSERT_EQ(a.rowCount(), b.rowCount());
+        for (int r = 1; r <= a.rowCount(); ++r) {
+            const auto* x = a.row(r);
+            const auto* y = b.row(r);
+            ASSERT_EQ(x == nullptr, y == nullptr) << r;
+            if (!x) continue;
+            EXPECT_EQ(x->height, y->height) << r;
+            EXPECT_EQ(x->flags, y->flags) << r;
+            EXPECT_EQ(x->style, y->style) << r;
+            ASSERT_EQ(x->cells.size(), y->cells.size()) << r;
+            for (std::size_t i = 0; i < x->cells.size(); ++i) {
+                EXPECT_EQ(x->cells[i].col, y->cells[i].col) << r;
+                EXPECT_EQ(x->cells[i].style, y->cells[i].style) << r;
+                EXPECT_FALSE(y->cells[i].holdsValue()) << r;
+            }
+        }
+        ASSERT_EQ(a.columnRecordCount(), b.columnRecordCount());
+        for (int col = 1; col <= a.columnRecordCount(); ++col) EXPECT_TRUE(*a.column(col) == *b.column(col)) << col;
+        auto merges = [](const lorvane::sheet::SheetData& s) {
+            std::vector<std::array<int, 4>> out;
+            for (const auto& m : s.merges) out.push_back({m.row1, m.col1, m.row2, m.col2});
+            std::sort(out.begin(), out.end());
+            return out;
+        };
+        EXPECT_EQ(merges(a), merges(b));
+        app->SetDisplayAlerts(false);
+        longWay->Delete();
+        trimmed->Delete();
+        app->SetDisplayAlerts(true);
+    }
+    // Only into an empty sheet.
+    EXPECT_THROW(ws->PasteFormatsLeavingOutRows(*ws, 2, 1), AutomationError);
+}
