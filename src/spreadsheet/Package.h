@@ -17,6 +17,9 @@
 
 namespace lorvane::sheet {
 
+// Receives generated XML piece by piece, in order.
+using XmlSink = std::function<void(std::string_view)>;
+
 struct Relationship {
     std::string id, type, target;
     bool external = false;
@@ -138,7 +141,8 @@ std::string writeStyles(const StyleTable& table, const StylesPackage* kept);
 // Streams sharedStrings.xml into the pool; returns pool indices by shared-string index.
 std::vector<std::uint32_t> readSharedStrings(class ZipReader& zip, const std::string& partName, StringPool& pool,
                                              std::unordered_map<std::uint32_t, std::uint32_t>& plainTwins);
-std::string writeSharedStrings(const StringPool& pool);
+// Writes the pool as sharedStrings.xml into `sink` in pieces of about a megabyte.
+void writeSharedStrings(const XmlSink& sink, const StringPool& pool);
 
 struct SheetReadContext {
     BookData& book;
@@ -149,8 +153,6 @@ struct SheetReadContext {
 void readWorksheet(ZipReader& zip, const std::string& partName, SheetReadContext& ctx, SheetData& sheet, SheetPackage& kept);
 // Position of a worksheet child element in the schema's sequence; -1 for one that may stand anywhere.
 int worksheetChildRank(std::string_view local);
-// Receives generated XML piece by piece, in order.
-using XmlSink = std::function<void(std::string_view)>;
 // Writes the sheet XML into `sink` in pieces of about a megabyte; `kept` may be null (a sheet
 // made in memory). `tabSelected` marks the active tab; `wroteStale` tells whether a formula
 // went out without its (stale) cached value. Reads `book` and `sheet` only, so sheets of one

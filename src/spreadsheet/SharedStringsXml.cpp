@@ -116,9 +116,10 @@ std::vector<std::uint32_t> readSharedStrings(ZipReader& zip, const std::string& 
     return std::move(reader.indices);
 }
 
-std::string writeSharedStrings(const StringPool& pool) {
+void writeSharedStrings(const XmlSink& sink, const StringPool& pool) {
+    constexpr std::size_t kPiece = 1u << 20;
     std::string out(kXmlDeclaration);
-    out.reserve(pool.size() * 24 + 256);
+    out.reserve(kPiece + 64 * 1024);
     out += "<sst xmlns=\"";
     out += ns::kMain;
     out += "\" uniqueCount=\"";
@@ -129,15 +130,19 @@ std::string writeSharedStrings(const StringPool& pool) {
             out += "<si>";
             out += *runs;
             out += "</si>";
-            continue;
+        } else {
+            const std::string& t = pool.at(i);
+            out += needsPreserve(t) ? "<si><t xml:space=\"preserve\">" : "<si><t>";
+            appendOoxmlEscaped(out, t);
+            out += "</t></si>";
         }
-        const std::string& t = pool.at(i);
-        out += needsPreserve(t) ? "<si><t xml:space=\"preserve\">" : "<si><t>";
-        appendOoxmlEscaped(out, t);
-        out += "</t></si>";
+        if (out.size() >= kPiece) {
+            sink(out);
+            out.clear();
+        }
     }
     out += "</sst>";
-    return out;
+    sink(out);
 }
 
 }  // namespace lorvane::sheet

@@ -4,12 +4,19 @@
 
 namespace lorvane::sheet {
 
+namespace {
+
+// Where a text's probe starts: the low bits of its hash; the high bits are the slot's tag.
+std::uint64_t hashOf(std::string_view text) { return std::hash<std::string_view>{}(text); }
+
+}  // namespace
+
 void StringPool::grow() {
     std::vector<Slot> bigger(slots_.empty() ? 1024 : slots_.size() * 2);
     std::size_t mask = bigger.size() - 1;
     for (const Slot& s : slots_) {
         if (s.index == 0) continue;
-        std::size_t i = s.hash & mask;
+        std::size_t i = hashOf(texts_[s.index - 1]) & mask;
         while (bigger[i].index != 0) i = (i + 1) & mask;
         bigger[i] = s;
     }
@@ -18,17 +25,18 @@ void StringPool::grow() {
 
 std::uint32_t StringPool::intern(std::string_view text) {
     if ((interned_ + 1) * 2 > slots_.size()) grow();
-    std::uint64_t hash = std::hash<std::string_view>{}(text);
+    const std::uint64_t hash = hashOf(text);
+    const auto tag = static_cast<std::uint32_t>(hash >> 32);
     std::size_t mask = slots_.size() - 1;
     std::size_t i = hash & mask;
     for (;; i = (i + 1) & mask) {
         const Slot& s = slots_[i];
         if (s.index == 0) break;
-        if (s.hash == hash && texts_[s.index - 1] == text) return s.index - 1;
+        if (s.tag == tag && texts_[s.index - 1] == text) return s.index - 1;
     }
     auto index = static_cast<std::uint32_t>(texts_.size());
     texts_.emplace_back(text);
-    slots_[i] = Slot{hash, index + 1};
+    slots_[i] = Slot{tag, index + 1};
     ++interned_;
     return index;
 }

@@ -29,10 +29,11 @@ public:
 private:
     void grow();
     std::deque<std::string> texts_;  // a deque: texts never move as it grows
-    // Open addressing over the interned texts: hash and index + 1 (0 = empty slot), at most
-    // half full. The stored hash spares most string comparisons and pointer chases.
+    // Open addressing over the interned texts: the upper half of the hash and index + 1
+    // (0 = empty slot), at most half full. The stored hash bits spare most string comparisons
+    // and pointer chases; eight bytes a slot keep the table small in the cache.
     struct Slot {
-        std::uint64_t hash = 0;
+        std::uint32_t tag = 0;
         std::uint32_t index = 0;
     };
     std::vector<Slot> slots_;

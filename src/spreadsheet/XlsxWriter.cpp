@@ -291,7 +291,9 @@ void writeXlsxPackage(const BookData& book, FileFormat format, const std::functi
     DeflatedPart sharedStrings;
     parallelFor(sheetsToWrite.size() + 1, [&](std::size_t k) {
         if (k == sheetsToWrite.size()) {
-            sharedStrings = deflatePart(writeSharedStrings(book.strings));
+            PartDeflater deflater;
+            writeSharedStrings([&](std::string_view piece) { deflater.write(piece); }, book.strings);
+            sharedStrings = deflater.finish();
             return;
         }
         std::size_t i = sheetsToWrite[k];
