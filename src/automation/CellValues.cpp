@@ -64,8 +64,8 @@ void writeCell(sheet::BookData& book, sheet::SheetData& sheet, int row, int col,
     if (!book.formulas.empty()) book.allFormulasStale = book.needsRecalc = true;
     if (book.styles.isText(cell.style)) {
         // A text-formatted cell keeps what is written as text: 1001 becomes "1001".
-        std::string text = v.isBoolean() ? (v.boolean() ? "TRUE" : "FALSE") : convert::toText(v);
-        setText(book, cell, text);
+        if (v.isText()) setText(book, cell, v.text());
+        else setText(book, cell, v.isBoolean() ? (v.boolean() ? "TRUE" : "FALSE") : convert::toText(v));
         return;
     }
     switch (v.type()) {

@@ -192,15 +192,22 @@ std::uint64_t DeflatedPart::compressedSize() const {
 struct PartDeflater::State {
     static constexpr std::size_t kBlock = 256 * 1024;
     isal_zstream stream;
-    std::vector<std::uint8_t> levelBuffer = std::vector<std::uint8_t>(ISAL_DEF_LVL1_DEFAULT);
+    std::unique_ptr<std::uint8_t[]> levelBuffer;
+    std::size_t firstBlock;
     DeflatedPart part;
     bool finished = false;
 
-    State() {
+    // A small part gets small buffers: a workbook has a dozen parts, most of a few hundred
+    // bytes, and a split may write hundreds of workbooks.
+    explicit State(std::size_t sizeHint) {
+        const bool small = sizeHint > 0 && sizeHint < kBlock;
+        const std::size_t levelSize = small ? ISAL_DEF_LVL1_SMALL : ISAL_DEF_LVL1_DEFAULT;
+        levelBuffer = std::make_unique_for_overwrite<std::uint8_t[]>(levelSize);
+        firstBlock = small ? sizeHint + 1024 : kBlock;
         isal_deflate_init(&stream);
         stream.level = 1;
-        stream.level_buf = levelBuffer.data();
-        stream.level_buf_size = static_cast<std::uint32_t>(levelBuffer.size());
+        stream.level_buf = levelBuffer.get();
+        stream.level_buf_size = static_cast<std::uint32_t>(levelSize);
         stream.gzip_flag = IGZIP_DEFLATE;
         stream.flush = NO_FLUSH;
     }
@@ -219,8 +226,10 @@ struct PartDeflater::State {
             size -= slice;
             stream.end_of_stream = last && size == 0;
             do {
-                if (part.blocks.empty() || part.blocks.back().size == part.blocks.back().capacity)
-                    part.blocks.push_back({std::make_unique_for_overwrite<char[]>(kBlock), 0, kBlock});
+                if (part.blocks.empty() || part.blocks.back().size == part.blocks.back().capacity) {
+                    std::size_t size = part.blocks.empty() ? firstBlock : kBlock;
+                    part.blocks.push_back({std::make_unique_for_overwrite<char[]>(size), 0, size});
+                }
                 DeflatedPart::Block& block = part.blocks.back();
                 stream.next_out = reinterpret_cast<std::uint8_t*>(block.bytes.get() + block.size);
                 stream.avail_out = static_cast<std::uint32_t>(block.capacity - block.size);
@@ -233,7 +242,7 @@ struct PartDeflater::State {
     }
 };
 
-PartDeflater::PartDeflater() : state_(std::make_unique<State>()) {}
+PartDeflater::PartDeflater(std::size_t sizeHint) : state_(std::make_unique<State>(sizeHint)) {}
 PartDeflater::~PartDeflater() = default;
 
 void PartDeflater::write(std::string_view bytes) {
@@ -256,7 +265,7 @@ DeflatedPart PartDeflater::finish() {
 }
 
 DeflatedPart deflatePart(std::string_view bytes) {
-    PartDeflater deflater;
+    PartDeflater deflater(bytes.size());
     deflater.write(bytes);
     return deflater.finish();
 }

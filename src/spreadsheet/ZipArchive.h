@@ -71,7 +71,8 @@ struct DeflatedPart {
 // level 1 in about a quarter of the time.
 class PartDeflater {
 public:
-    PartDeflater();
+    // `sizeHint`: the part's size when known (0: unknown, maybe large).
+    explicit PartDeflater(std::size_t sizeHint = 0);
     ~PartDeflater();
     PartDeflater(const PartDeflater&) = delete;
     PartDeflater& operator=(const PartDeflater&) = delete;
