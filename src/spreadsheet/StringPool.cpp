@@ -6,8 +6,12 @@ namespace lorvane::sheet {
 
 namespace {
 
-// Where a text's probe starts: the low bits of its hash; the high bits are the slot's tag.
-std::uint64_t hashOf(std::string_view text) { return std::hash<std::string_view>{}(text); }
+// 32 bits of a text's hash: where its probe starts and what its slot keeps to tell texts apart,
+// so that growing the table never reads the texts again.
+std::uint32_t hashOf(std::string_view text) {
+    std::uint64_t h = std::hash<std::string_view>{}(text);
+    return static_cast<std::uint32_t>(h ^ (h >> 32));
+}
 
 }  // namespace
 
@@ -16,7 +20,7 @@ void StringPool::grow() {
     std::size_t mask = bigger.size() - 1;
     for (const Slot& s : slots_) {
         if (s.index == 0) continue;
-        std::size_t i = hashOf(texts_[s.index - 1]) & mask;
+        std::size_t i = s.tag & mask;
         while (bigger[i].index != 0) i = (i + 1) & mask;
         bigger[i] = s;
     }
@@ -25,10 +29,9 @@ void StringPool::grow() {
 
 std::uint32_t StringPool::intern(std::string_view text) {
     if ((interned_ + 1) * 2 > slots_.size()) grow();
-    const std::uint64_t hash = hashOf(text);
-    const auto tag = static_cast<std::uint32_t>(hash >> 32);
+    const std::uint32_t tag = hashOf(text);
     std::size_t mask = slots_.size() - 1;
-    std::size_t i = hash & mask;
+    std::size_t i = tag & mask;
     for (;; i = (i + 1) & mask) {
         const Slot& s = slots_[i];
         if (s.index == 0) break;

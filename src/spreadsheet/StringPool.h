@@ -29,9 +29,9 @@ public:
 private:
     void grow();
     std::deque<std::string> texts_;  // a deque: texts never move as it grows
-    // Open addressing over the interned texts: the upper half of the hash and index + 1
-    // (0 = empty slot), at most half full. The stored hash bits spare most string comparisons
-    // and pointer chases; eight bytes a slot keep the table small in the cache.
+    // Open addressing over the interned texts: 32 bits of the hash and index + 1 (0 = empty
+    // slot), at most half full. The stored hash spares most string comparisons and pointer
+    // chases; eight bytes a slot keep the table small in the cache.
     struct Slot {
         std::uint32_t tag = 0;
         std::uint32_t index = 0;
