@@ -289,6 +289,10 @@ void writeXlsxPackage(const BookData& book, FileFormat format, const std::functi
     std::vector<DeflatedPart> sheetParts(sheetsToWrite.size());
     std::vector<char> staleIn(sheetsToWrite.size(), 0);
     DeflatedPart sharedStrings;
+    // A small workbook is written sooner than a thread starts.
+    std::size_t cells = 0;
+    for (std::size_t i : sheetsToWrite) cells += plans[i].sheet->cellCount();
+    const unsigned threads = cells < 100000 ? 1 : 0;
     parallelFor(sheetsToWrite.size() + 1, [&](std::size_t k) {
         if (k == sheetsToWrite.size()) {
             PartDeflater deflater;
@@ -304,7 +308,7 @@ void writeXlsxPackage(const BookData& book, FileFormat format, const std::functi
                        static_cast<int>(i) == active, &p.droppedRelIds, &stale);
         sheetParts[k] = deflater.finish();
         staleIn[k] = stale;
-    });
+    }, threads);
     // A formula written without its cached value needs the reader to calculate, flag or not.
     bool recalc = book.needsRecalc;
     for (std::size_t k = 0; k < sheetsToWrite.size(); ++k) {
