@@ -1,5 +1,7 @@
 #include "automation/Application.h"
 
+#include "spreadsheet/WorkbookFile.h"
+
 #include "automation/AutomationError.h"
 
 namespace lorvane {
@@ -51,6 +53,12 @@ VariantArray Application::IndexColumn(const VariantArray& array, int column) {
         throw AutomationError(errc::kMethodFailed, "Index 的列号超出数组范围：" + std::to_string(column));
     VariantArray out(array.rows(), 1);
     for (int r = 1; r <= array.rows(); ++r) out(r, 1) = array(r, column);
+    return out;
+}
+
+std::vector<Application::SaveFailure> Application::WaitForSaves() {
+    std::vector<SaveFailure> out;
+    for (auto& f : sheet::takeBackgroundSaveFailures()) out.push_back({std::move(f.path), std::move(f.message)});
     return out;
 }
 

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "automation/AlertService.h"
 #include "automation/AutomationObject.h"
@@ -46,6 +47,15 @@ public:
     std::string AddressOf(const std::string& reference);
     // Worksheet function Index(array, 0, i): column i as an n x 1 array.
     static VariantArray IndexColumn(const VariantArray& array, int column);
+    // With this on, Save and SaveAs build the file and leave putting it on disk to a helper
+    // thread (.xls excepted), so that a run saving many workbooks goes on meanwhile. The run
+    // then calls WaitForSaves, which returns the saves that failed.
+    bool SaveInBackground() const { return saveInBackground_; }
+    void SetSaveInBackground(bool on) { saveInBackground_ = on; }
+    struct SaveFailure {
+        std::string path, message;
+    };
+    std::vector<SaveFailure> WaitForSaves();
     // Closes every workbook (asking as Close() asks) and ends the application.
     void Quit();
     bool quit() const { return quit_; }
@@ -68,6 +78,7 @@ public:
     void ensureRunning() const;
 
 private:
+    bool saveInBackground_ = false;
     class Workbooks workbooks_;
     Workbook* active_ = nullptr;
     bool visible_ = false, screenUpdating_ = true, displayAlerts_ = true, quit_ = false;

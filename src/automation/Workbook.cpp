@@ -162,8 +162,13 @@ void Workbook::Save() {
         SaveAs(target);
         return;
     }
-    sheet::writeWorkbookFile(*data_, fullName_, sheet::formatForPath(fullName_));
+    writeFile(fullName_);
     modified_ = false;
+}
+
+void Workbook::writeFile(const std::string& path) {
+    if (app_->SaveInBackground()) sheet::saveWorkbookFileInBackground(*data_, path, sheet::formatForPath(path));
+    else sheet::writeWorkbookFile(*data_, path, sheet::formatForPath(path));
 }
 
 void Workbook::SaveAs(const std::string& fileName, int format, int /*accessMode*/) {
@@ -179,7 +184,7 @@ void Workbook::SaveAs(const std::string& fileName, int format, int /*accessMode*
     target = fs::absolute(target).lexically_normal().string();
     if (app_->DisplayAlerts() && target != fullName_ && fs::exists(target) && !app_->alerts().confirmReplaceFile(target))
         throw AutomationError(errc::kMethodFailed, "已取消保存：文件“" + target + "”已存在。");
-    sheet::writeWorkbookFile(*data_, target, sheet::formatForPath(target));
+    writeFile(target);
     setFile(target);
     modified_ = false;
 }
@@ -251,6 +256,7 @@ Workbook* Workbooks::Add() {
 
 Workbook* Workbooks::Open(const std::string& path) {
     app_->ensureRunning();
+    sheet::waitForBackgroundSaves();  // the file may be one still on its way to the disk
     std::string full = fs::absolute(path).lexically_normal().string();
     for (Workbook* b : all())
         if (b->FullName() == full) {

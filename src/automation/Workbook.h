@@ -82,6 +82,8 @@ public:
 
 private:
     void setFile(const std::string& fullName);
+    // Saves to `path` now, or hands the file to the background saver.
+    void writeFile(const std::string& path);
     Application* app_;
     std::unique_ptr<sheet::BookData> data_;
     Sheets sheets_;

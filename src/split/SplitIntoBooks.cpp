@@ -1,7 +1,9 @@
 #include "split/SplitIntoBooks.h"
 
 #include <filesystem>
+#include <stdexcept>
 #include <system_error>
+#include <vector>
 
 #include "automation/Application.h"
 #include "automation/Constants.h"
@@ -29,6 +31,15 @@ std::string fileNamesOf(const std::vector<std::string>& paths) {
     std::vector<std::string> names;
     for (const auto& p : paths) names.push_back(fs::path(p).filename().string());
     return nameList(names, 50);
+}
+
+// Waits for the workbooks still on their way to the disk; those that failed leave the list of
+// files made.
+std::vector<Application::SaveFailure> settleSaves(Application& app, SplitOutcome& out) {
+    auto failed = app.WaitForSaves();
+    app.SetSaveInBackground(false);
+    for (const auto& f : failed) std::erase(out.made, f.path);
+    return failed;
 }
 
 }  // namespace
@@ -62,6 +73,8 @@ SplitOutcome splitIntoBooks(const SplitRequest& request, Application& app, Workb
         app.SetVisible(false);
         app.SetDisplayAlerts(false);
         app.SetScreenUpdating(false);
+        // Each workbook goes to the disk while the next one is made.
+        app.SetSaveInBackground(true);
         formats.prepare();  // in the source workbook, which is closed without saving
         for (const KeyRows& key : plan.keys) {
             current = app.Workbooks().Add();
@@ -73,6 +86,11 @@ SplitOutcome splitIntoBooks(const SplitRequest& request, Application& app, Workb
             current->Close(true);
             current = nullptr;
         }
+        if (auto failed = settleSaves(app, out); !failed.empty()) {
+            std::string what = failed.front().message;
+            if (failed.size() > 1) what += "（共 " + std::to_string(failed.size()) + " 个工作薄没有保存）";
+            throw std::runtime_error(what);
+        }
         source.Close();
         app.SetVisible(true);
         app.SetDisplayAlerts(true);
@@ -83,6 +101,7 @@ SplitOutcome splitIntoBooks(const SplitRequest& request, Application& app, Workb
             if (current && current->isOpen()) current->Close(false);
         } catch (const std::exception&) {
         }
+        settleSaves(app, out);
         try {
             if (source.isOpen()) formats.remove();
         } catch (const std::exception&) {

@@ -74,7 +74,7 @@ void saveFileAtomically(const std::string& target, std::string_view bytes) {
     saveFileAtomically(target, [&](const ByteSink& write) { write(bytes); });
 }
 
-void saveFileAtomically(const std::string& requested, const std::function<void(const ByteSink&)>& produce) {
+std::string checkSaveTarget(const std::string& requested) {
     std::string target = requested;
     std::error_code ec;
     // Saving through a symbolic link replaces the file it points to, not the link.
@@ -90,6 +90,15 @@ void saveFileAtomically(const std::string& requested, const std::function<void(c
     if (exists && S_ISDIR(existing.st_mode)) throwSaveError(target, EISDIR);
     // A read-only file is not silently replaced, although its folder would allow the rename.
     if (exists && ::access(target.c_str(), W_OK) != 0) throwSaveError(target, errno == EROFS ? EROFS : EACCES);
+    return target;
+}
+
+void saveFileAtomically(const std::string& requested, const std::function<void(const ByteSink&)>& produce) {
+    const std::string target = checkSaveTarget(requested);
+    fs::path folder = fs::path(target).parent_path();
+    if (folder.empty()) folder = ".";
+    struct stat existing{};
+    bool exists = ::stat(target.c_str(), &existing) == 0;
 
     TempFile temp;
     std::string pattern = (folder / ("." + fs::path(target).filename().string() + ".lorvane-XXXXXX")).string();

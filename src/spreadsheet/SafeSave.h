@@ -22,6 +22,11 @@ using ByteSink = std::function<void(std::string_view)>;
 void saveFileAtomically(const std::string& target, const std::function<void(const ByteSink&)>& produce);
 void saveFileAtomically(const std::string& target, std::string_view bytes);
 
+// The file a save of `requested` writes (a symbolic link's target), checked as far as can be
+// before writing: its folder exists, it is no folder, a file there may be replaced. Throws the
+// AutomationError the save would.
+std::string checkSaveTarget(const std::string& requested);
+
 // Throws the AutomationError a failed save reports for `err` (an errno value).
 [[noreturn]] void throwSaveError(const std::string& target, int err);
 

@@ -22,6 +22,19 @@ std::unique_ptr<BookData> readWorkbookFile(const std::string& path);
 // Writes a workbook safely: a temporary file beside the target, renamed over it when complete.
 void writeWorkbookFile(const BookData& book, const std::string& path, FileFormat format);
 
+// Builds the package now and leaves putting it on disk (temporary file, flush, rename) to a
+// helper thread, so that the caller goes on meanwhile; a few packages wait at most. What can be
+// checked before writing (the folder, a read-only target) fails here; the rest is collected for
+// takeBackgroundSaveFailures(). .xls files are saved at once.
+void saveWorkbookFileInBackground(const BookData& book, const std::string& path, FileFormat format);
+// Waits until every file handed over is on disk (or failed).
+void waitForBackgroundSaves();
+struct SaveFailure {
+    std::string path, message;
+};
+// Waits as above and returns the saves that failed since the last call.
+std::vector<SaveFailure> takeBackgroundSaveFailures();
+
 // Reads several workbooks; legacy .xls files among them are converted in one LibreOffice start.
 // Each result holds the workbook or the error that file gave.
 struct WorkbookReadResult {

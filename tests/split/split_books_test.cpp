@@ -9,6 +9,7 @@
 #include "automation/AutomationError.h"
 #include "automation/Constants.h"
 #include "split/SplitIntoBooks.h"
+#include "spreadsheet/SafeSave.h"
 
 namespace lorvane::split {
 namespace {
@@ -187,6 +188,27 @@ TEST_F(SplitBooks, AFailurePartWaySaysWhichFilesWereWritten) {
     EXPECT_TRUE(app->ScreenUpdating());
     EXPECT_EQ(ui.exitsScheduled, 1);
     EXPECT_FALSE(ui.noticeVisible());
+}
+
+// Workbooks reach the disk while the next ones are made; a disk failure on one of them still
+// ends the run as failed, naming that file, and the files that were written are listed.
+TEST_F(SplitBooks, AWorkbookTheDiskRefusesIsReportedAndNotListed) {
+    fill({{"部门"}, {"甲"}, {"乙"}, {"丙"}});
+    int writes = 0;
+    sheet::setSaveFailureHook([&](sheet::SaveStage s) { return s == sheet::SaveStage::Write && ++writes == 2 ? ENOSPC : 0; });
+    SplitOutcome out = run(request("A", "1"));
+    sheet::setSaveFailureHook({});
+
+    EXPECT_EQ(out.status, SplitOutcome::Status::Failed);
+    EXPECT_EQ(filesOut(), (std::vector<std::string>{"丙.xlsx", "甲.xlsx"}));
+    EXPECT_EQ(out.made, (std::vector<std::string>{(outFolder / "甲.xlsx").string(), (outFolder / "丙.xlsx").string()}));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    const std::string& text = ui.messages[0].text;
+    EXPECT_EQ(text.rfind("拆分没有完成：无法保存“乙.xlsx”：磁盘空间不足。", 0), 0u) << text;
+    EXPECT_NE(text.find("（2 个）：“甲.xlsx”、“丙.xlsx”"), std::string::npos) << text;
+    EXPECT_TRUE(book->isOpen());
+    EXPECT_FALSE(app->SaveInBackground());
+    EXPECT_TRUE(app->DisplayAlerts());
 }
 
 }  // namespace

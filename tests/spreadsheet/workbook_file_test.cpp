@@ -321,6 +321,33 @@ TEST_F(WorkbookFileTest, FailedSaveLeavesTheOriginalUntouched) {
     EXPECT_NE(slurp(target), "the old file");
 }
 
+// Saves left to the helper thread end up as synchronous ones would: every file written and
+// readable, a failing one reported afterwards with its own message and its old contents kept,
+// and what can be refused before writing refused at once.
+TEST_F(WorkbookFileTest, BackgroundSavesWriteEveryFileOrReportIt) {
+    auto book = sampleBook();
+    spit(path("b3.xlsx"), "the old file");
+    int writes = 0;
+    setSaveFailureHook([&](SaveStage s) { return s == SaveStage::Write && ++writes == 3 ? ENOSPC : 0; });
+    for (int i = 1; i <= 6; ++i) saveWorkbookFileInBackground(*book, path("b" + std::to_string(i) + ".xlsx"), FileFormat::Xlsx);
+    std::vector<SaveFailure> failed = takeBackgroundSaveFailures();
+    setSaveFailureHook({});
+    ASSERT_EQ(failed.size(), 1u);
+    EXPECT_EQ(failed[0].path, path("b3.xlsx"));
+    EXPECT_NE(failed[0].message.find("磁盘空间不足"), std::string::npos) << failed[0].message;
+    EXPECT_EQ(slurp(path("b3.xlsx")), "the old file");
+    for (int i : {1, 2, 4, 5, 6}) {
+        auto back = readWorkbookFile(path("b" + std::to_string(i) + ".xlsx"));
+        EXPECT_TRUE(compare::bookDifferences(*book, *back).empty()) << i;
+    }
+    EXPECT_TRUE(takeBackgroundSaveFailures().empty());  // reported once
+
+    fs::create_directories(path("folder.xlsx"));
+    EXPECT_THROW(saveWorkbookFileInBackground(*book, path("folder.xlsx"), FileFormat::Xlsx), AutomationError);
+    EXPECT_THROW(saveWorkbookFileInBackground(*book, path("no/such/x.xlsx"), FileFormat::Xlsx), AutomationError);
+    EXPECT_TRUE(takeBackgroundSaveFailures().empty());
+}
+
 TEST_F(WorkbookFileTest, SavingIntoAMissingFolderIsAPathError) {
     try {
         writeWorkbookFile(*sampleBook(), path("no/such/folder/x.xlsx"), FileFormat::Xlsx);
