@@ -56,6 +56,7 @@ repeated() {
 }
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.1f", a / b; else print "-" }'; }
+ratio2() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }'; }
 mb() { awk -v k="$1" 'BEGIN { printf "%.0f", k / 1024 }'; }
 
 printf '%-22s %-7s %9s %8s %9s %8s %7s %7s %s\n' input job ours_s ours_MB peer_s peer_MB speedup mem/ status
@@ -84,7 +85,7 @@ for size in $sizes; do
     [ "$(cat "$work/ours.rc")" = 0 ] || status="ours failed: $(tr '\n' ' ' <"$work/ours.err" | head -c 200)"
     [ "$(cat "$work/peer.rc")" = 0 ] || status="$status; peer rc=$(cat "$work/peer.rc")"
     printf '%-22s %-7s %9s %8s %9s %8s %7s %7s %s\n' "${rows} rows ${depts} keys" $job "$ours_s" "$(mb "$ours_kb")" \
-      "$peer_s" "$(mb "$peer_kb")" "$(ratio "$peer_s" "$ours_s")x" "$(ratio "$ours_kb" "$peer_kb")" "$status"
+      "$peer_s" "$(mb "$peer_kb")" "$(ratio "$peer_s" "$ours_s")x" "$(ratio2 "$ours_kb" "$peer_kb")" "$status"
     rm -rf "$case"
   done
 done
