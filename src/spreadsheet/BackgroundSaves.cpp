@@ -29,10 +29,11 @@ public:
 
     void add(std::string path, std::string target, std::string bytes) {
         std::unique_lock lock(mutex_);
+        // Started before anything is queued: a thread that cannot start fails this save here.
+        if (!worker_.joinable()) worker_ = std::thread(&BackgroundSaver::run, this);
         changed_.wait(lock, [&] { return queue_.size() < kMaxWaiting; });
         queue_.push_back({std::move(path), std::move(target), std::move(bytes)});
         ++pending_;
-        if (!worker_.joinable()) worker_ = std::thread(&BackgroundSaver::run, this);
         changed_.notify_all();
     }
 
