@@ -19,7 +19,7 @@ Variant readCell(const sheet::BookData& book, const Cell* c) {
     switch (c->kind) {
     case CellKind::Blank: return {};
     case CellKind::Number: return book.styles.isDate(c->style) ? Variant::date(c->number) : Variant(c->number);
-    case CellKind::Text: return Variant(std::string_view(book.strings.at(c->text)));
+    case CellKind::Text: return Variant::pooledText(book.strings.at(c->text), book.strings.tag(), c->text);
     case CellKind::Boolean: return Variant(c->number != 0.0);
     case CellKind::Error: return Variant(static_cast<ErrorValue>(c->error));
     }
@@ -31,6 +31,17 @@ namespace {
 void setText(sheet::BookData& book, Cell& cell, std::string_view text) {
     cell.kind = CellKind::Text;
     cell.text = book.strings.intern(text);
+}
+
+// A text read from this workbook goes back to its place in the pool without a lookup.
+void setTextOf(sheet::BookData& book, Cell& cell, const Variant& v) {
+    std::uint32_t index;
+    if (v.pooledIn(book.strings.tag(), index) && book.strings.holdsPlain(index, v.text())) {
+        cell.kind = CellKind::Text;
+        cell.text = index;
+        return;
+    }
+    setText(book, cell, v.text());
 }
 
 // A date written into a General cell shows as a date from then on.
@@ -64,7 +75,7 @@ void writeCell(sheet::BookData& book, sheet::SheetData& sheet, int row, int col,
     if (!book.formulas.empty()) book.allFormulasStale = book.needsRecalc = true;
     if (book.styles.isText(cell.style)) {
         // A text-formatted cell keeps what is written as text: 1001 becomes "1001".
-        if (v.isText()) setText(book, cell, v.text());
+        if (v.isText()) setTextOf(book, cell, v);
         else setText(book, cell, v.isBoolean() ? (v.boolean() ? "TRUE" : "FALSE") : convert::toText(v));
         return;
     }
@@ -78,7 +89,7 @@ void writeCell(sheet::BookData& book, sheet::SheetData& sheet, int row, int col,
         cell.number = v.number();
         giveDateFormat(book, cell, v.number());
         break;
-    case Variant::Type::Text: setText(book, cell, v.text()); break;
+    case Variant::Type::Text: setTextOf(book, cell, v); break;
     case Variant::Type::Boolean:
         cell.kind = CellKind::Boolean;
         cell.number = v.boolean() ? 1.0 : 0.0;

@@ -54,6 +54,20 @@ public:
     bool boolean() const { return num_ != 0.0; }
     ErrorValue error() const { return static_cast<ErrorValue>(static_cast<int>(num_)); }
 
+    // A text read from a workbook's string pool remembers where it stood there (the pool's tag
+    // and the index), so that writing it back into the same workbook need not look it up again.
+    // Only a hint: the engine checks it before use. Not part of the value.
+    static Variant pooledText(std::string_view s, std::uint16_t poolTag, std::uint32_t index) {
+        Variant v(s);
+        v.poolTag_ = poolTag;
+        v.poolIndex_ = index;
+        return v;
+    }
+    bool pooledIn(std::uint16_t poolTag, std::uint32_t& index) const {
+        index = poolIndex_;
+        return type_ == Type::Text && poolTag_ != 0 && poolTag_ == poolTag;
+    }
+
     // Same type and same value; texts compare exactly.
     friend bool operator==(const Variant& a, const Variant& b) {
         return a.type_ == b.type_ && a.num_ == b.num_ && a.text_ == b.text_;
@@ -61,6 +75,8 @@ public:
 
 private:
     Type type_ = Type::Empty;
+    std::uint16_t poolTag_ = 0;    // 0: no hint (fits in the padding before num_)
+    std::uint32_t poolIndex_ = 0;
     double num_ = 0.0;
     std::string text_;
 };

@@ -1,5 +1,6 @@
 #include "spreadsheet/StringPool.h"
 
+#include <atomic>
 #include <functional>
 
 namespace lorvane::sheet {
@@ -13,7 +14,33 @@ std::uint32_t hashOf(std::string_view text) {
     return static_cast<std::uint32_t>(h ^ (h >> 32));
 }
 
+std::uint16_t nextTag() {
+    static std::atomic<std::uint16_t> counter{0};
+    std::uint16_t t;
+    do t = ++counter;
+    while (t == 0);
+    return t;
+}
+
 }  // namespace
+
+StringPool::StringPool() : tag_(nextTag()) {}
+
+// A copy is another pool: indices remembered from the original are not to be trusted in it
+// once either grows.
+StringPool::StringPool(const StringPool& other)
+    : texts_(other.texts_), slots_(other.slots_), interned_(other.interned_), rich_(other.rich_), tag_(nextTag()) {}
+
+StringPool& StringPool::operator=(const StringPool& other) {
+    if (this != &other) {
+        texts_ = other.texts_;
+        slots_ = other.slots_;
+        interned_ = other.interned_;
+        rich_ = other.rich_;
+        tag_ = nextTag();
+    }
+    return *this;
+}
 
 void StringPool::grow() {
     std::vector<Slot> bigger(slots_.empty() ? 1024 : slots_.size() * 2);

@@ -12,7 +12,19 @@ namespace lorvane::sheet {
 
 class StringPool {
 public:
+    StringPool();
+    StringPool(const StringPool& other);
+    StringPool& operator=(const StringPool& other);
+    StringPool(StringPool&&) noexcept = default;
+    StringPool& operator=(StringPool&&) noexcept = default;
+
     std::uint32_t intern(std::string_view text);
+    // Tells this pool from others (wrapping; never 0), for texts that remember their index.
+    std::uint16_t tag() const { return tag_; }
+    // Whether `index` holds exactly `text`, without runs.
+    bool holdsPlain(std::uint32_t index, std::string_view text) const {
+        return index < texts_.size() && texts_[index] == text && (rich_.empty() || !rich_.count(index));
+    }
     const std::string& at(std::uint32_t index) const { return texts_[index]; }
     std::size_t size() const { return texts_.size(); }
 
@@ -39,6 +51,7 @@ private:
     std::vector<Slot> slots_;
     std::size_t interned_ = 0;
     std::unordered_map<std::uint32_t, std::string> rich_;
+    std::uint16_t tag_;
 };
 
 }  // namespace lorvane::sheet
