@@ -66,7 +66,7 @@ void Worksheet::PasteFormatsLeavingOutRows(Worksheet& source, int firstRow, int 
         throw AutomationError(errc::kMethodFailed, "要去掉的行超出工作表范围。");
     count = std::min(count, kMaxRows - firstRow + 1);
     sheet::copyFormatsLeavingOutRows(source.book_->data(), source.data(), book_->data(), d, firstRow, count);
-    shiftFormulas(book_->data(), d, true, firstRow, -count);
+    if (count > 0) shiftFormulas(book_->data(), d, true, firstRow, -count);
     book_->touch();
 }
 

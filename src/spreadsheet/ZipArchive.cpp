@@ -227,8 +227,8 @@ struct PartDeflater::State {
             stream.end_of_stream = last && size == 0;
             do {
                 if (part.blocks.empty() || part.blocks.back().size == part.blocks.back().capacity) {
-                    std::size_t size = part.blocks.empty() ? firstBlock : kBlock;
-                    part.blocks.push_back({std::make_unique_for_overwrite<char[]>(size), 0, size});
+                    std::size_t room = part.blocks.empty() ? firstBlock : kBlock;
+                    part.blocks.push_back({std::make_unique_for_overwrite<char[]>(room), 0, room});
                 }
                 DeflatedPart::Block& block = part.blocks.back();
                 stream.next_out = reinterpret_cast<std::uint8_t*>(block.bytes.get() + block.size);
