@@ -282,16 +282,16 @@ void writeXlsxPackage(const BookData& book, FileFormat format, const std::functi
         if (p.own && p.kept->hasRels) generated[relsPathFor(p.part)] = p.kept->relsData;
         else if (!p.rels.empty()) generated[relsPathFor(p.part)] = writeRelationships(p.rels);
     }
-    std::stable_sort(sheetsToWrite.begin(), sheetsToWrite.end(), [&](std::size_t a, std::size_t b) {
-        return plans[a].sheet->cellCount() > plans[b].sheet->cellCount();
-    });
+    std::vector<std::size_t> cellsIn(plans.size(), 0);
+    std::size_t cells = 0;
+    for (std::size_t i : sheetsToWrite) cells += cellsIn[i] = plans[i].sheet->cellCount();
+    std::stable_sort(sheetsToWrite.begin(), sheetsToWrite.end(),
+                     [&](std::size_t a, std::size_t b) { return cellsIn[a] > cellsIn[b]; });
     const int active = std::clamp(book.activeSheet, 0, static_cast<int>(plans.size()) - 1);
     std::vector<DeflatedPart> sheetParts(sheetsToWrite.size());
     std::vector<char> staleIn(sheetsToWrite.size(), 0);
     DeflatedPart sharedStrings;
     // A small workbook is written sooner than a thread starts.
-    std::size_t cells = 0;
-    for (std::size_t i : sheetsToWrite) cells += plans[i].sheet->cellCount();
     const unsigned threads = cells < 100000 ? 1 : 0;
     parallelFor(sheetsToWrite.size() + 1, [&](std::size_t k) {
         if (k == sheetsToWrite.size()) {
