@@ -9,7 +9,7 @@ packages=(build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev
   libzip-dev libisal-dev libexpat1-dev libjemalloc-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-noto-cjk python3-openpyxl
+  fonts-noto-cjk qt6-translations-l10n python3-openpyxl
   libreoffice-calc-nogui)
 
 missing=()

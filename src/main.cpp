@@ -1,6 +1,7 @@
 // Lorvane办公助手: the desktop program, and its headless subcommands for scripts.
 #include <cstring>
 #include <iostream>
+#include <string>
 
 #include "cli/ConvertCommand.h"
 #include "shell/Desktop.h"
@@ -14,19 +15,22 @@ const char* kUsage =
     "  lorvane --help               显示本说明 / show this help\n"
     "  lorvane convert IN OUT       另存为 .xlsx 或 .xls / save a workbook as .xlsx or .xls\n";
 
+// Every command, for --help and after a mistake alike.
+std::string usage() { return std::string(kUsage) + lorvane::split::splitCommandHelp(); }
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) return runDesktop(argc, argv);
     const char* command = argv[1];
     if (std::strcmp(command, "--help") == 0 || std::strcmp(command, "-h") == 0) {
-        std::cout << kUsage << lorvane::split::splitCommandHelp();
+        std::cout << usage();
         return 0;
     }
     if (std::strcmp(command, "convert") == 0) return lorvane::cli::runConvertCommand(argc - 1, argv + 1);
     if (std::strcmp(command, "split-sheets") == 0 || std::strcmp(command, "split-books") == 0)
         return lorvane::split::runSplitCommand(argc - 1, argv + 1);
     if (command[0] == '-') return runDesktop(argc, argv);  // Qt's own options (-platform ...)
-    std::cerr << "未知的子命令：" << command << "\n" << kUsage;
+    std::cerr << "未知的子命令：" << command << "\n" << usage();
     return 2;
 }

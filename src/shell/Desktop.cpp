@@ -7,6 +7,7 @@
 
 #include "shell/MainWindow.h"
 #include "shell/ProcessEnd.h"
+#include "shell/QtTranslations.h"
 #include "shell/QtUiService.h"
 #include "shell/Session.h"
 #include "spreadsheet/window/WorkbookWindow.h"
@@ -42,6 +43,7 @@ int runDesktop(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Lorvane办公助手"));
     QApplication::setQuitOnLastWindowClosed(false);
     Q_INIT_RESOURCE(lorvane);
+    lorvane::shell::installChineseTranslations(app);
 
     using namespace lorvane::shell;
     QtUiService ui;

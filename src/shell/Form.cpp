@@ -8,7 +8,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QMessageBox>
 #include <QPushButton>
+
+#include <new>
+
+#include "automation/AutomationError.h"
+#include "shell/UiService.h"
 
 namespace lorvane::shell {
 
@@ -77,11 +83,42 @@ QGroupBox* Form::frame(const char* name, const QString& text, int x, int y, int 
     return g;
 }
 
+namespace {
+
+std::function<void(const std::string&)>& failureReporter() {
+    static std::function<void(const std::string&)> report;
+    return report;
+}
+
+void reportFailure(const std::string& text) {
+    if (failureReporter()) failureReporter()(text);
+    else QMessageBox::critical(nullptr, QString::fromUtf8(kProgramTitle), QString::fromStdString(text));
+}
+
+std::string failureText(const std::exception* e) {
+    std::string what = "未知错误。";
+    if (auto* automation = dynamic_cast<const AutomationError*>(e)) what = automation->description();
+    else if (dynamic_cast<const std::bad_alloc*>(e)) what = "内存不足。";
+    else if (e) what = e->what();
+    return "操作没有完成：" + what + "\n\n程序可以继续使用，请检查输入后重试。";
+}
+
+}  // namespace
+
+void Form::setFailureReporter(std::function<void(const std::string&)> report) { failureReporter() = std::move(report); }
+
 void Form::run(std::map<QObject*, std::vector<std::function<void()>>>& table, QObject* w) {
     auto it = table.find(w);
     if (it == table.end()) return;
     auto handlers = it->second;  // a handler may unload the window
-    for (auto& f : handlers) f();
+    // An exception must not leave a Qt slot: it would end the program.
+    try {
+        for (auto& f : handlers) f();
+    } catch (const std::exception& e) {
+        reportFailure(failureText(&e));
+    } catch (...) {
+        reportFailure(failureText(nullptr));
+    }
 }
 
 void Form::onClick(QWidget* w, std::function<void()> f) {

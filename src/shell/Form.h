@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <functional>
 #include <map>
+#include <string>
 #include <vector>
 
 class QLabel;
@@ -61,6 +62,10 @@ public:
     void setCloseHandler(std::function<void()> f) { closeHandler_ = std::move(f); }
     // Called once when the window goes (unload or close), for the owner's bookkeeping.
     void setGoneHandler(std::function<void()> f) { goneHandler_ = std::move(f); }
+
+    // Where a handler's failure is reported (a message box by default): a failure never leaves
+    // an event handler, so the program stays usable.
+    static void setFailureReporter(std::function<void(const std::string&)> report);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

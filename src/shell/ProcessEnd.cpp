@@ -23,9 +23,11 @@ bool processNameMatches(std::string_view executable, std::string_view name) {
     if (name.empty()) return false;
     auto slash = executable.find_last_of("/\\");
     if (slash != std::string_view::npos) executable.remove_prefix(slash + 1);
-    auto dot = executable.rfind('.');
-    if (dot != std::string_view::npos && dot > 0) executable = executable.substr(0, dot);
-    return lower(executable) == lower(name);
+    // Only the program's own file name, bare or with ".exe": a user's "et.sh" or "excel.py"
+    // is another program.
+    std::string exe = lower(executable);
+    if (exe.size() > 4 && exe.ends_with(".exe")) exe.resize(exe.size() - 4);
+    return exe == lower(name);
 }
 
 std::vector<ProcessEntry> ProcProcessTable::list() {

@@ -35,8 +35,8 @@ private:
     std::string root_;
 };
 
-// True when an executable name, without its extension and ignoring letter case, is `name`:
-// "et" and "ET.EXE" are "ET"; "etcd" and "ethtool" are not. Path parts (/ or \) are dropped.
+// True when an executable name, ignoring letter case, is `name` or `name` with ".exe": "et" and
+// "ET.EXE" are "ET"; "etcd", "ethtool", "et.sh" and "et.py" are not. Path parts (/ or \) are dropped.
 bool processNameMatches(std::string_view executable, std::string_view name);
 
 // Ends every process of the current user whose executable name matches, never this program.

@@ -57,13 +57,20 @@ Answer QtUiService::message(const Message& m) {
     }
 }
 
+std::unique_ptr<QFileDialog> makeFileDialog(bool saveMode, const std::string& title, const std::string& filter) {
+    auto dialog = std::make_unique<QFileDialog>(nullptr, qs(title), QString(), qs(qtFileFilter(filter)));
+    dialog->setAcceptMode(saveMode ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog->setFileMode(saveMode ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    // Qt's own dialog speaks the program's Chinese; a desktop's native one follows the system.
+    dialog->setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    return dialog;
+}
+
 std::string QtUiService::fileDialog(bool saveMode, const std::string& title, const std::string& filter) {
-    QFileDialog dialog(nullptr, qs(title), QString(), qs(qtFileFilter(filter)));
-    dialog.setAcceptMode(saveMode ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(saveMode ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    dialog.setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    return ss(dialog.selectedFiles().front());
+    auto dialog = makeFileDialog(saveMode, title, filter);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return {};
+    return ss(dialog->selectedFiles().front());
 }
 
 void QtUiService::showRunningNotice() {

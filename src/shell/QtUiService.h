@@ -6,6 +6,8 @@
 #include "automation/AlertService.h"
 #include "shell/UiService.h"
 
+class QFileDialog;
+
 namespace lorvane::shell {
 
 class Session;
@@ -24,6 +26,9 @@ public:
 private:
     Session* session_ = nullptr;
 };
+
+// The file dialog fileDialog() shows: title, "description (*.xlsx)|..." filter, open or save.
+std::unique_ptr<QFileDialog> makeFileDialog(bool saveMode, const std::string& title, const std::string& filter);
 
 // The spreadsheet applications' questions, asked through a UiService.
 class UiAlertService : public AlertService {

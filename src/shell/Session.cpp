@@ -6,6 +6,7 @@
 #include "automation/AutomationError.h"
 #include "automation/CreateObject.h"
 #include "shell/FileDialog.h"
+#include "shell/Form.h"
 #include "shell/MainWindow.h"
 #include "shell/ProcessEnd.h"
 #include "shell/UiService.h"
@@ -14,9 +15,11 @@ namespace lorvane::shell {
 
 Session::Session(UiService& ui_, ProcessTable& processes_) : ui(ui_), processes(processes_) {
     openWorkbook = [](Application& app, const std::string& path) { return app.Workbooks().Open(path); };
+    Form::setFailureReporter([this](const std::string& text) { ui.inform(text); });
 }
 
 Session::~Session() {
+    Form::setFailureReporter({});
     for (auto& [name, w] : windows_)
         if (w) delete w.data();
 }

@@ -46,11 +46,7 @@ std::vector<Application::SaveFailure> settleSaves(Application& app, SplitOutcome
 
 SplitOutcome splitIntoBooks(const SplitRequest& request, Application& app, Workbook& source, const std::string& chosenPath) {
     SplitPlan plan;
-    try {
-        if (auto refusal = planSplit(request, source, NameUse::File, plan)) return refused(*refusal);
-    } catch (const std::exception& e) {
-        return refused("读取总表时出错：" + errorText(e) + "\n\n拆分已停止，没有写入任何文件。");
-    }
+    if (auto refusal = planSplit(request, source, NameUse::File, plan)) return refused(*refusal);
 
     if (chosenPath.empty()) return refused("不知道源工作薄保存在哪个文件夹，无法创建“分表”文件夹。\n\n拆分已停止，没有写入任何文件。");
     std::error_code ec;

@@ -24,24 +24,14 @@ SplitOutcome refused(std::string message) {
 
 SplitOutcome splitIntoSheets(const SplitRequest& request, Application& app, Workbook& source) {
     SplitPlan plan;
-    try {
-        if (auto refusal = planSplit(request, source, NameUse::Sheet, plan)) return refused(*refusal);
-    } catch (const std::exception& e) {
-        return refused("读取总表时出错：" + errorText(e) + "\n\n拆分已停止，工作簿没有任何改动。");
-    }
+    if (auto refusal = planSplit(request, source, NameUse::Sheet, plan)) return refused(*refusal);
 
-    // The sheets named like a key go first; at least one visible sheet has to remain.
+    // The sheets named like a key go first (the plan made sure a visible sheet remains).
     NameSet keyNames;
     for (std::size_t i = 0; i < plan.keys.size(); ++i) keyNames.insert(plan.keys[i].text, static_cast<int>(i));
     std::vector<Worksheet*> old;
-    bool visibleRemains = false;
-    for (Worksheet* ws : source.Worksheets().all()) {
+    for (Worksheet* ws : source.Worksheets().all())
         if (keyNames.find(ws->Name()) >= 0) old.push_back(ws);
-        else visibleRemains = visibleRemains || ws->Visible();
-    }
-    if (!visibleRemains)
-        return refused("总表“" + plan.master->Name() + "”是隐藏的工作表，删除与拆分值同名的工作表后工作簿将没有可见的工作表。"
-                       "\n\n拆分已停止，工作簿没有任何改动。请先取消隐藏总表！");
 
     SplitOutcome out;
     std::vector<std::string> deleted;

@@ -64,6 +64,17 @@ std::vector<std::string> keyProblems(const std::vector<KeyRows>& keys, NameUse u
     return problems;
 }
 
+// Whether a visible sheet remains once the sheets named like a key are deleted.
+bool visibleSheetRemains(Workbook& source, const std::vector<KeyRows>& keys) {
+    NameSet keyNames;
+    for (std::size_t i = 0; i < keys.size(); ++i) keyNames.insert(keys[i].text, static_cast<int>(i));
+    for (Worksheet* ws : source.Worksheets().all())
+        if (keyNames.find(ws->Name()) < 0 && ws->Visible()) return true;
+    return false;
+}
+
+std::optional<std::string> planMasterSplit(const SplitRequest& request, Workbook& source, NameUse use, SplitPlan& plan);
+
 }  // namespace
 
 std::string errorText(const std::exception& e) {
@@ -80,6 +91,20 @@ std::string nameList(const std::vector<std::string>& names, std::size_t limit) {
 }
 
 std::optional<std::string> planSplit(const SplitRequest& request, Workbook& source, NameUse use, SplitPlan& plan) {
+    // Reading a master can fail (memory, a closed workbook): that is a refusal like the others,
+    // made before anything has changed.
+    try {
+        return planMasterSplit(request, source, use, plan);
+    } catch (const std::exception& e) {
+        plan = SplitPlan{};
+        return "读取总表时出错：" + errorText(e) + "\n\n拆分已停止，" +
+               (use == NameUse::Sheet ? "工作簿没有任何改动。" : "没有写入任何文件。");
+    }
+}
+
+namespace {
+
+std::optional<std::string> planMasterSplit(const SplitRequest& request, Workbook& source, NameUse use, SplitPlan& plan) {
     plan = SplitPlan{};
     if (auto m = convertLayout(request, plan.layout)) return m;
     SplitLayout& layout = plan.layout;
@@ -96,13 +121,14 @@ std::optional<std::string> planSplit(const SplitRequest& request, Workbook& sour
         // range are empty and add nothing.
         int scanRows = std::min(layout.titleRows > 0 ? layout.titleRows : 10, plan.usedRows);
         for (int i = 1; i <= scanRows; ++i) layout.maxColumns = std::max(layout.maxColumns, lastColumnInRow(*master, i));
-        layout.maxColumns = std::max(layout.maxColumns, 1);
     }
+    // Rows and columns past the used range hold nothing: counts typed beyond it read only what
+    // exists, so a count of a million costs what the sheet holds, not what was typed.
+    layout.maxColumns = std::max(1, std::min(layout.maxColumns, used.col2));
     if (layout.maxRows == 0)
-        plan.lastDataRow = lastFilledRow(*master, plan.usedRows - layout.footerRows, layout.titleRows,
-                                         std::min(layout.maxColumns, used.col2));
-    else
-        plan.lastDataRow = layout.maxRows - layout.footerRows;  // the entry counts the footer rows
+        plan.lastDataRow = lastFilledRow(*master, plan.usedRows - layout.footerRows, layout.titleRows, layout.maxColumns);
+    else  // the entry counts the footer rows
+        plan.lastDataRow = std::min(layout.maxRows - layout.footerRows, plan.usedRows);
 
     if (layout.footerFlag && layout.keep && layout.footerRows >= 1) {
         int first = plan.usedRows - layout.footerRows + 1;
@@ -112,7 +138,8 @@ std::optional<std::string> planSplit(const SplitRequest& request, Workbook& sour
         plan.footer = master->Cells(first, 1).Resize(layout.footerRows, layout.maxColumns).Values();
         plan.footerTaken = true;
     }
-    if (layout.titleRows > 0) plan.titles = master->GetRange("A1").Resize(layout.titleRows, layout.maxColumns).Values();
+    if (int rows = std::min(layout.titleRows, plan.usedRows); rows > 0)
+        plan.titles = master->GetRange("A1").Resize(rows, layout.maxColumns).Values();
 
     plan.keys = collectKeyRows(*master, layout.keyColumn, layout.titleRows + 1, plan.lastDataRow);
 
@@ -133,8 +160,13 @@ std::optional<std::string> planSplit(const SplitRequest& request, Workbook& sour
         text += "\n\n请修改这些值后再拆分。";
         return text;
     }
+    if (use == NameUse::Sheet && !visibleSheetRemains(source, plan.keys))
+        return "总表“" + master->Name() + "”是隐藏的工作表，删除与拆分值同名的工作表后工作簿将没有可见的工作表。"
+               "\n\n拆分已停止，工作簿没有任何改动。请先取消隐藏总表！";
     return std::nullopt;
 }
+
+}  // namespace
 
 void MasterFormats::prepare() {
     std::size_t widest = 0;
@@ -144,9 +176,21 @@ void MasterFormats::prepare() {
     if (plan_.keys.size() < 2 || cut <= 0) return;
     Sheets& sheets = plan_.master->Parent()->Worksheets();
     copy_ = sheets.AddAfter(sheets(sheets.Count()));
+    // The automatic name ("Sheet3") may be the very name a key's sheet needs later.
+    copy_->SetName(helperSheetName());
     copy_->SetVisible(false);
     copy_->PasteFormatsLeavingOutRows(*plan_.master, titleRows + static_cast<int>(widest) + 1, cut);
     cut_ = cut;
+}
+
+std::string MasterFormats::helperSheetName() const {
+    NameSet taken;
+    for (std::size_t i = 0; i < plan_.keys.size(); ++i) taken.insert(plan_.keys[i].text, 0);
+    for (Worksheet* ws : plan_.master->Parent()->Worksheets().all())
+        if (ws != copy_) taken.insert(ws->Name(), 0);
+    std::string name = "拆分格式";
+    for (int n = 2; taken.find(name) >= 0; ++n) name = "拆分格式 (" + std::to_string(n) + ")";
+    return name;
 }
 
 void MasterFormats::remove() {
@@ -196,7 +240,7 @@ void writeKeySheet(const SplitPlan& plan, const KeyRows& key, Worksheet& target,
     } else {
         textFormat(titleRows + k);
     }
-    if (titleRows > 0) a1.Resize(titleRows, cols).SetValue(plan.titles);
+    if (plan.titles.rows() > 0) a1.Resize(plan.titles.rows(), cols).SetValue(plan.titles);
     if (k > 0) a1.Offset(titleRows, 0).Resize(k, cols).SetValue(block);
     if (order == FormatOrder::TextFirst) formats.pasteInto(target, k);
     if (plan.footerTaken) a1.Offset(titleRows + k, 0).Resize(footerRows, cols).SetValue(plan.footer);

@@ -23,7 +23,7 @@ struct SplitPlan {
     SplitLayout layout;     // maxColumns as found when it was 0
     int usedRows = 0;       // last row of the master's used range (a sheet row)
     int lastDataRow = 0;    // last row whose key is collected
-    VariantArray titles;    // titleRows x maxColumns from A1
+    VariantArray titles;    // titleRows x maxColumns from A1, as far as the used range reaches
     bool footerTaken = false;
     VariantArray footer;    // footerRows x maxColumns from the bottom of the used range
     std::vector<KeyRows> keys;
@@ -32,7 +32,7 @@ struct SplitPlan {
 // Reads the master sheet named in the request and checks everything that can be checked
 // before a change: the layout texts, the master's existence, the key column, every key's text
 // as a name of `use`, keys that coincide (ignoring case), and for sheets the master's own name
-// among the keys. Returns the message of the first refusal, or nothing with `plan` filled.
+// among the keys and a visible sheet left after the deletions. Never throws. Returns the message of the first refusal, or nothing with `plan` filled.
 std::optional<std::string> planSplit(const SplitRequest& request, Workbook& source, NameUse use, SplitPlan& plan);
 
 // Where the text number format goes relative to the master's formats: before them (split into
@@ -56,6 +56,8 @@ public:
     void pasteInto(Worksheet& target, int k) const;
 
 private:
+    // A name for the hidden copy that neither a key nor a sheet of the workbook has.
+    std::string helperSheetName() const;
     const SplitPlan& plan_;
     Worksheet* copy_ = nullptr;
     int cut_ = 0;  // rows already taken out of the copy

@@ -132,7 +132,7 @@ double SheetData::rowHeight(int r) const {
 
 double SheetData::columnWidth(int c) const {
     const ColumnData* cd = column(c);
-    return cd && cd->width > 0 ? cd->width : defaultColumnWidth;
+    return cd && cd->width >= 0 ? cd->width : defaultColumnWidth;
 }
 
 bool SheetData::usedBounds(CellRect& out) const {

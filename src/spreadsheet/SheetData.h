@@ -47,12 +47,15 @@ struct RowData {
 };
 
 struct ColumnData {
-    double width = 0.0;        // characters; 0 = the sheet's default
+    // Characters; kDefaultWidth = the sheet's default. Zero is a width of its own: a hidden
+    // column that was narrowed to nothing opens at zero width when unhidden.
+    static constexpr double kDefaultWidth = -1.0;
+    double width = kDefaultWidth;
     std::uint32_t style = 0;
     bool hidden = false, customWidth = false, bestFit = false, collapsed = false;
     std::uint8_t outline = 0;
     bool isDefault() const {
-        return width == 0.0 && style == 0 && !hidden && !customWidth && !bestFit && !collapsed && outline == 0;
+        return width < 0 && style == 0 && !hidden && !customWidth && !bestFit && !collapsed && outline == 0;
     }
     friend bool operator==(const ColumnData&, const ColumnData&) = default;
 };

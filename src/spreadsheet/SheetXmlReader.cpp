@@ -451,7 +451,7 @@ private:
         bool ok = false;
         if (const char* w = findAttr(attrs, "width")) {
             cd.width = parseDouble(w, ok);
-            if (!ok || cd.width < 0 || cd.width > 255) cd.width = 0;
+            if (!ok || !(cd.width >= 0 && cd.width <= 255)) cd.width = ColumnData::kDefaultWidth;
         }
         cd.style = parseInt<std::uint32_t>(findAttr(attrs, "style"), 0);
         if (cd.style >= book_.styles.size()) cd.style = 0;

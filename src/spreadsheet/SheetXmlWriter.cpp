@@ -167,7 +167,7 @@ void writeCols(Out& out, const SheetData& sheet) {
             out << "\" max=\"";
             out.integer(end);
             out << '"';
-            if (cd.width > 0) {
+            if (cd.width >= 0) {
                 out << " width=\"";
                 out.number(cd.width);
                 out << '"';

@@ -80,9 +80,21 @@ void XmlStream::stop(std::exception_ptr e) {
     XML_StopParser(parser_, XML_FALSE);
 }
 
+void XmlStream::noteEvent() {
+    XML_Index at = XML_GetCurrentByteIndex(parser_);
+    if (at >= 0) lastEvent_ = static_cast<std::uint64_t>(at);
+}
+
+void XmlStream::tokenTooLong() const {
+    throw AutomationError(errc::kBadFile, "部件“" + part_ + "”中有一段超过 " + std::to_string(kMaxToken >> 20) +
+                                              " MB 的连续内容（注释、文字或标记），不是正常的工作簿，可能是恶意构造的文件，已拒绝打开。");
+}
+
 void XmlStream::startHandler(void* self, const char* name, const char** attrs) {
     auto* s = static_cast<XmlStream*>(self);
     if (s->error_) return;
+    s->noteEvent();
+    s->textRun_ = 0;
     // Kept elements are trees handled recursively: absurd nesting is refused, not followed.
     if (++s->depth_ > kMaxDepth) {
         s->stop(std::make_exception_ptr(AutomationError(
@@ -99,6 +111,8 @@ void XmlStream::startHandler(void* self, const char* name, const char** attrs) {
 void XmlStream::endHandler(void* self, const char* name) {
     auto* s = static_cast<XmlStream*>(self);
     if (s->error_) return;
+    s->noteEvent();
+    s->textRun_ = 0;
     --s->depth_;
     try {
         s->onEnd(name);
@@ -110,7 +124,11 @@ void XmlStream::endHandler(void* self, const char* name) {
 void XmlStream::textHandler(void* self, const char* text, int len) {
     auto* s = static_cast<XmlStream*>(self);
     if (s->error_) return;
+    s->noteEvent();
+    // Text arrives piecewise, so expat never rescans it; the cap is on what readers collect.
+    s->textRun_ += static_cast<std::size_t>(len);
     try {
+        if (s->textRun_ > kMaxToken) s->tokenTooLong();
         s->onText(text, len);
     } catch (...) {
         s->stop(std::current_exception());
@@ -141,9 +159,15 @@ void XmlStream::check(int status) {
 }
 
 void XmlStream::feed(const char* data, std::size_t size) {
+    // Pieces of at most a few megabytes, so that a token over the limit is noticed soon after
+    // it passes the limit, whatever the caller's chunk size.
+    constexpr std::size_t kPiece = 4u << 20;
     while (size > 0) {
-        int n = static_cast<int>(std::min<std::size_t>(size, 1 << 30));
+        int n = static_cast<int>(std::min(size, kPiece));
         check(XML_Parse(parser_, data, n, XML_FALSE));
+        fed_ += static_cast<std::uint64_t>(n);
+        // Whatever expat holds beyond the latest event is one unfinished token.
+        if (fed_ - std::min(fed_, lastEvent_) > kMaxToken) tokenTooLong();
         data += n;
         size -= static_cast<std::size_t>(n);
     }

@@ -2,6 +2,7 @@
 // Streaming XML through expat, refusing DTDs so that entity expansion cannot blow up, plus a
 // small element tree for the parts kept as they were and the escaping used when writing.
 #include <cstddef>
+#include <cstdint>
 #include <exception>
 #include <string>
 #include <string_view>
@@ -24,8 +25,15 @@ const char* findAttr(const char** attrs, std::string_view local);
 
 // A SAX parser fed in chunks. Handlers may throw: the exception is carried out of expat and
 // rethrown from feed()/finish().
+//
+// No single token (comment, tag with its attributes, processing instruction, text, whitespace)
+// may exceed kMaxToken bytes: expat rescans an unfinished token each time more input arrives,
+// so one token of a gigabyte would take minutes and grow its buffer without end. No real
+// workbook comes near the limit (a cell holds at most 32,767 characters).
 class XmlStream {
 public:
+    static constexpr std::size_t kMaxToken = 16u << 20;
+
     explicit XmlStream(std::string partName);
     virtual ~XmlStream();
     XmlStream(const XmlStream&) = delete;
@@ -50,12 +58,17 @@ private:
     static void entityHandler(void* self, const char*, int, const char*, int, const char*, const char*, const char*, const char*);
     void stop(std::exception_ptr e);
     void check(int status);
+    void noteEvent();
+    [[noreturn]] void tokenTooLong() const;
 
     static constexpr int kMaxDepth = 256;
     XML_ParserStruct* parser_;
     std::string part_;
     std::exception_ptr error_;
     int depth_ = 0;
+    std::uint64_t fed_ = 0;        // bytes handed to expat so far
+    std::uint64_t lastEvent_ = 0;  // where the latest reported event began
+    std::size_t textRun_ = 0;      // bytes of text since the latest tag
 };
 
 // An element as written: name with its prefix, attributes in order, children (elements and text).

@@ -4,6 +4,10 @@
 #include <isa-l/igzip_lib.h>
 #include <zip.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstring>
 
 #include <condition_variable>
@@ -34,6 +38,22 @@ std::string zipErrorText(int code) {
 }
 
 }  // namespace
+
+InflateLimits InflateLimits::forThisProcess() {
+    std::uint64_t memory = ~0ull;
+    long pages = sysconf(_SC_PHYS_PAGES), pageSize = sysconf(_SC_PAGESIZE);
+    if (pages > 0 && pageSize > 0) memory = static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize);
+    for (int resource : {RLIMIT_AS, RLIMIT_DATA}) {
+        rlimit rl{};
+        if (getrlimit(resource, &rl) == 0 && rl.rlim_cur != RLIM_INFINITY)
+            memory = std::min<std::uint64_t>(memory, rl.rlim_cur);
+    }
+    InflateLimits limits;
+    limits.perWholeEntry = std::min(limits.perWholeEntry, memory / 16);
+    limits.perEntry = std::min(limits.perEntry, memory / 2);
+    limits.total = std::min(limits.total, memory / 2);
+    return limits;
+}
 
 ZipReader::ZipReader(const std::string& path, const std::string& displayName, InflateLimits limits)
     : display_(displayName), limits_(limits) {

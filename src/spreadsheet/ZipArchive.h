@@ -22,12 +22,18 @@ struct InflateLimits {
     std::uint64_t ratioFloor = 32ull << 20;      // below this size any ratio is accepted
     std::uint64_t maxRatio = 500;                // inflated : compressed beyond the floor
     std::uint64_t maxEntries = 100000;
+
+    // The limits above, lowered to what this process can hold: a part read whole may take a
+    // sixteenth of the memory, a streamed part and the whole package half of it. The memory is
+    // the machine's, or less where the process runs under an address-space or data limit.
+    static InflateLimits forThisProcess();
 };
 
 class ZipReader {
 public:
     // Opens the archive; throws AutomationError (kBadFile) when it is no readable zip.
-    ZipReader(const std::string& path, const std::string& displayName, InflateLimits limits = {});
+    ZipReader(const std::string& path, const std::string& displayName,
+              InflateLimits limits = InflateLimits::forThisProcess());
     ~ZipReader();
     ZipReader(const ZipReader&) = delete;
     ZipReader& operator=(const ZipReader&) = delete;

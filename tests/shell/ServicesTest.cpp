@@ -7,6 +7,14 @@
 #include "DesktopFixture.h"
 #include "shell/EngineDetection.h"
 #include "shell/FileDialog.h"
+#include "shell/QtUiService.h"
+#include "shell/Form.h"
+#include "automation/AutomationError.h"
+
+#include <QAbstractButton>
+#include <QPushButton>
+#include <QFileDialog>
+#include <QLabel>
 
 namespace lorvane::shell::testing {
 namespace {
@@ -23,7 +31,9 @@ TEST(ProcessNames, MatchWholeNameWithoutExtensionIgnoringCase) {
         {"excel", "EXCEL", true},    {"etcd", "ET", false},           {"ethtool", "ET", false},
         {"wps", "ET", false},        {"wps.exe", "EXCEL", false},     {"excelsior", "EXCEL", false},
         {"/opt/kingsoft/et", "ET", true}, {"C:\\Program Files\\Office\\EXCEL.EXE", "EXCEL", true},
-        {"et.exe", "", false},       {".et", "ET", false},
+        {"et.exe", "", false},       {".et", "ET", false},            {"et.sh", "ET", false},
+        {"excel.py", "EXCEL", false}, {"ET.Exe", "ET", true},         {"et.exe.bak", "ET", false},
+        {"/home/u/bin/excel.py", "EXCEL", false}, {".exe", "", false},
     };
     for (const auto& r : rows)
         EXPECT_EQ(processNameMatches(r.executable, r.name), r.matches) << r.executable << " / " << r.name;
@@ -160,6 +170,52 @@ TEST(FileDialogFilter, TranslatesToTheQtForm) {
         {"Excel (*.xls;*.xlsx)", "Excel (*.xls *.xlsx)"},
     };
     for (const auto& [in, out] : rows) EXPECT_EQ(qtFileFilter(in), out) << in;
+}
+
+// Qt's standard texts are translated like the program's own: no "Look in", "Open", "Cancel".
+TEST(FileDialogTexts, LabelsAndButtonsAreChinese) {
+    for (bool saveMode : {false, true}) {
+        auto dialog = makeFileDialog(saveMode, "请选择表格文件", "Excel 文件(*.xls;*.xlsx)|*.xls;*.xlsx");
+        dialog->show();
+        QCoreApplication::processEvents();
+        auto chinese = [](const QString& s) {
+            for (QChar c : s)
+                if (c.unicode() >= 0x4E00 && c.unicode() <= 0x9FFF) return true;
+            return false;
+        };
+        int checked = 0;
+        for (auto* label : dialog->findChildren<QLabel*>())
+            if (label->isVisible() && !label->text().isEmpty() && !label->text().contains('/')) {
+                EXPECT_TRUE(chinese(label->text())) << label->text().toStdString();
+                ++checked;
+            }
+        for (auto* button : dialog->findChildren<QAbstractButton*>())
+            if (button->isVisible() && !button->text().isEmpty()) {
+                EXPECT_TRUE(chinese(button->text())) << button->text().toStdString();
+                ++checked;
+            }
+        EXPECT_GE(checked, 4);  // 查看、文件名称、文件类型, 打开/保存, 取消
+        dialog->close();
+    }
+}
+
+// A failure inside a window's handler is a Chinese message through the session's UI, and the
+// window goes on working; an exception never leaves the Qt slot.
+TEST_F(DesktopTest, AHandlerThatThrowsIsReportedAndTheWindowStaysUsable) {
+    auto* form = new Form("试验", QStringLiteral("试验"), 300, 200);
+    auto* button = form->button("确定", QStringLiteral("确  定"), 10, 10, 100, 30);
+    int clicks = 0;
+    form->onClick(button, [&] {
+        if (++clicks == 1) throw AutomationError(errc::kMethodFailed, "工作表已被删除。");
+        if (clicks == 2) throw std::bad_alloc();
+    });
+    form->show();
+    for (int i = 0; i < 3; ++i) QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(clicks, 3);
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(ui.messages[0].text.rfind("操作没有完成：工作表已被删除。", 0), 0u) << ui.messages[0].text;
+    EXPECT_NE(ui.messages[1].text.find("内存不足"), std::string::npos);
+    delete form;
 }
 
 TEST(OutputLocation, KeepsTheFolderWithItsSeparator) {

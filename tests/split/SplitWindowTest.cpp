@@ -189,6 +189,67 @@ TEST_F(SplitWindowTest, ARefusedSplitKeepsTheWindowsAndChangesNothing) {
     EXPECT_EQ(session->SourceWorkbook->GetSheets().Count(), 2);
 }
 
+// A split that would leave only a hidden master is refused while both windows are still
+// there to correct the entry, not after they have gone.
+TEST_F(SplitWindowTest, AHiddenMasterIsRefusedWhileTheWindowsStayOpen) {
+    Form* confirm = reachConfirmation(kWindows[0]);
+    ASSERT_NE(confirm, nullptr);
+    Workbook* book = session->SourceWorkbook;
+    book->GetSheets().Item("说明")->SetName("B");  // deleted by the split: key B
+    book->GetSheets().Item("总表")->SetVisible(false);
+    ui.messages.clear();
+    QTest::mouseClick(child<QPushButton>(confirm, "确定"), Qt::LeftButton);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_NE(ui.messages[0].text.find("隐藏"), std::string::npos) << ui.messages[0].text;
+    EXPECT_TRUE(confirm->isVisible());
+    EXPECT_EQ(ui.exitsScheduled, 0);
+    EXPECT_EQ(book->GetSheets().Count(), 2);
+    QTest::mouseClick(child<QPushButton>(confirm, "修改"), Qt::LeftButton);
+    EXPECT_TRUE(session->findByName(kWindows[0].options)->isVisible());
+}
+
+// Absurd entries typed into the windows end in a message with the windows open, or in a
+// finished split; never in an exception out of a handler or memory use beyond the sheet.
+TEST_F(SplitWindowTest, AbsurdEntriesEndInAMessageOrAFinishedSplit) {
+    struct Entry {
+        const char* key;
+        const char* titleRows;
+        bool splits;
+    };
+    const Entry entries[] = {{"A", "-5", false}, {"A", "1e9", false}, {"XFE", "1", false},
+                             {"99999", "1", false}, {"A", "１", false}, {"A", "100000", true}};
+    for (const auto& w : kWindows) {
+        for (const Entry& e : entries) {
+            if (e.splits && &w != &kWindows[0]) continue;  // the split into sheets ends the program
+            SCOPED_TRACE(std::string(w.options) + " " + e.key + " " + e.titleRows);
+            Form* options = openOptions(w);
+            ASSERT_NE(options, nullptr);
+            chooseSheet(options, "总表");
+            type(options, "依据列", e.key);
+            type(options, "标题行数", e.titleRows);
+            ui.messages.clear();
+            ui.exitsScheduled = 0;
+            QTest::mouseClick(child<QPushButton>(options, "确定"), Qt::LeftButton);
+            Form* confirm = session->findByName(w.confirm);
+            if (confirm) QTest::mouseClick(child<QPushButton>(confirm, "确定"), Qt::LeftButton);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            ASSERT_FALSE(ui.messages.empty());
+            if (e.splits) {
+                EXPECT_EQ(ui.messages.back().text.rfind("拆分完成", 0), 0u) << ui.messages.back().text;
+                continue;
+            }
+            EXPECT_EQ(ui.messages.back().text.find("操作没有完成"), std::string::npos) << ui.messages.back().text;
+            Form* open = session->findByName(w.confirm);
+            if (!open) open = session->findByName(w.options);
+            ASSERT_NE(open, nullptr);
+            EXPECT_TRUE(open->isVisible());
+            EXPECT_EQ(ui.exitsScheduled, 0);
+            QTest::mouseClick(child<QPushButton>(open, "关闭"), Qt::LeftButton);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+    }
+}
+
 TEST_F(SplitWindowTest, TheRoadFromMainToTheSplitSheets) {
     Form* confirm = reachConfirmation(kWindows[0]);
     ASSERT_NE(confirm, nullptr);

@@ -9,12 +9,14 @@
 
 #include "SplitTestSupport.h"
 #include "split/SplitCommand.h"
+#include "support/MemoryLimit.h"
 
 namespace lorvane::split {
 namespace {
 
 namespace fs = std::filesystem;
 using Texts = std::vector<std::vector<std::string>>;
+using testing::Row;
 
 class SplitCommand : public testing::SplitFixture {
 protected:
@@ -111,6 +113,44 @@ TEST_F(SplitCommand, RefusalsAndMistakesExitNonZero) {
     }
     EXPECT_EQ(bytes(source), before);
     EXPECT_FALSE(fs::exists(dir / "分表"));
+}
+
+// Absurd entries are refused or cost what the sheet holds: a 300-row master with 100000 title
+// rows and every column once grew to 23 GB.
+TEST_F(SplitCommand, AbsurdCountsAreRefusedOrCheapUnderAMemoryLimit) {
+    std::vector<Row> rows = {{"部门", "姓名"}};
+    for (int i = 1; i < 300; ++i) rows.push_back({i % 2 ? "甲" : "乙", "人" + std::to_string(i)});
+    fill(rows);
+    book->SaveAs(source.string(), 51);
+    const std::string file = source.string(), output = (dir / "o.xlsx").string();
+    struct Case {
+        std::vector<std::string> extra;
+        int rc;
+        const char* says;  // on standard error
+    };
+    const Case cases[] = {
+        {{"--title-rows", "100000", "--max-columns", "16384"}, 0, "拆分完成"},
+        {{"--title-rows", "1", "--max-rows", "1048576", "--max-columns", "16384"}, 0, "拆分完成"},
+        {{"--title-rows", "1", "--max-columns", "99999"}, 1, "最大列数"},
+        {{"--title-rows", "1", "--max-rows", "2000000"}, 1, "最大行数"},
+        {{"--title-rows", "-5"}, 1, "标题行数"},
+        {{"--title-rows", "1", "--footer-rows", "-1"}, 1, "表底文字行数"},
+        {{"--title-rows", "1", "--footer-rows", "1000000", "--keep-footer"}, 1, "表底文字行数"},
+        {{"--title-rows", "十"}, 1, "标题行数"},
+        {{"--title-rows", "1", "--max-rows", "很多"}, 0, "拆分完成"},
+        {{"--title-rows", "1", "--key", "XFE"}, 1, "拆分依据列"},
+        {{"--title-rows", "1", "--key", "99999999999999999999"}, 1, "拆分依据列"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"split-sheets", file, "--sheet", "总表", "--key", "A", "--output", output};
+        args.insert(args.end(), c.extra.begin(), c.extra.end());
+        SCOPED_TRACE(args.back());
+        int rc = lorvane::testing::runUnderMemoryLimit(std::size_t{1} << 30, [&] {
+            int code = command(args);
+            return code == c.rc && err.find(c.says) != std::string::npos ? 0 : 10 + code;
+        });
+        EXPECT_EQ(rc, 0);
+    }
 }
 
 TEST_F(SplitCommand, HelpNamesBothCommands) {

@@ -5,6 +5,7 @@
 #include "automation/AutomationError.h"
 #include "automation/Constants.h"
 #include "split/SplitIntoSheets.h"
+#include "support/MemoryLimit.h"
 
 namespace lorvane::split {
 namespace {
@@ -264,6 +265,54 @@ TEST_F(SplitSheets, AHiddenMasterIsNotLeftAsTheOnlySheet) {
     master->SetVisible(false);
     SplitOutcome out = run(request("A", "1"));
     expectRefused(out, {"总表", "甲"});
+}
+
+// The run's hidden copy of the master's formats was added under the next automatic name, which
+// a later key then could not take; every key named like an automatic sheet gets its sheet.
+TEST_F(SplitSheets, KeysNamedLikeAutomaticSheetNamesEachGetTheirSheet) {
+    const std::vector<std::vector<std::string>> keySets = {
+        {"Sheet2", "Sheet3", "Sheet1"}, {"sheet3", "SHEET2", "sheet1"}, {"Sheet4", "拆分格式", "sheet2"}};
+    for (const auto& keys : keySets) {
+        SCOPED_TRACE(keys[0] + "," + keys[1] + "," + keys[2]);
+        book = app->Workbooks().Add();
+        master = book->GetSheets()(1);
+        master->SetName("总表");
+        ui.messages.clear();
+        ui.noticeShown = ui.noticeHidden = ui.exitsScheduled = 0;
+        // Many rows for one key and few for the others, so that the hidden copy pays.
+        std::vector<Row> rows = {{"部门", "序号"}};
+        for (int i = 0; i < 12; ++i) rows.push_back({keys[i < 10 ? 0 : i == 10 ? 1 : 2], i});
+        fill(rows);
+        SplitOutcome out = run(request("A", "1"));
+        ASSERT_TRUE(out.ok()) << out.message;
+        EXPECT_EQ(sheetNames(), (std::vector<std::string>{"总表", keys[0], keys[1], keys[2]}));
+        EXPECT_EQ(book->Worksheets()(keys[2])->Cells(2, 2).Value(), Variant("11"));
+        expectSettled();
+    }
+}
+
+// Counts far beyond the sheet cost what the sheet holds: a 300-row master with a million
+// title rows, every column and every row asked for splits at once in little memory.
+TEST_F(SplitSheets, CountsBeyondTheSheetReadOnlyWhatExists) {
+    std::vector<Row> rows = {{"部门", "姓名"}};
+    for (int i = 1; i < 300; ++i) rows.push_back({i % 2 ? "甲" : "乙", "人" + std::to_string(i)});
+    fill(rows);
+    SplitRequest huge = request("A", "1");
+    huge.maxRows = "1048576";
+    huge.maxColumns = "16384";
+    int code = lorvane::testing::runUnderMemoryLimit(std::size_t{1} << 30, [&] {
+        SplitOutcome out = run(huge);
+        if (!out.ok() || sheetNames() != std::vector<std::string>{"总表", "甲", "乙"}) return 1;
+        return book->Worksheets()("乙")->UsedRange().rect().row2 == 150 ? 0 : 2;
+    });
+    EXPECT_EQ(code, 0);
+    code = lorvane::testing::runUnderMemoryLimit(std::size_t{1} << 30, [&] {
+        SplitRequest titles = request("A", "100000");
+        titles.maxColumns = "16384";
+        SplitOutcome out = run(titles);
+        return out.ok() && sheetNames() == std::vector<std::string>{"总表"} ? 0 : 1;
+    });
+    EXPECT_EQ(code, 0);
 }
 
 TEST_F(SplitSheets, AFailurePartWayEndsInADefinedState) {

@@ -164,7 +164,7 @@ void WorkbookWindow::applyGeometry() {
     for (int c = 1; c <= std::min(cols, s->columnRecordCount()); ++c) {
         const auto* col = s->column(c);
         if (col->hidden) h->hideSection(c - 1);
-        else if (col->width > 0) h->resizeSection(c - 1, columnPixels(col->width));
+        else if (col->width >= 0) h->resizeSection(c - 1, columnPixels(col->width));
     }
     // Rows with their own height (a sheet of a million default rows costs nothing here).
     int custom = 0;

@@ -1,0 +1,39 @@
+// The `lorvane` executable's command line, run as a user runs it.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+struct Result {
+    int status = -1;
+    std::string output;
+};
+
+// Runs the program with `args`, capturing standard output or standard error.
+Result runLorvane(const std::string& args, bool standardError) {
+    std::string cmd = std::string("'") + LORVANE_EXECUTABLE + "' " + args + (standardError ? " 2>&1 >/dev/null" : " 2>/dev/null");
+    Result r;
+    FILE* pipe = popen(cmd.c_str(), "r");
+    if (!pipe) return r;
+    std::array<char, 4096> buf{};
+    while (std::size_t n = fread(buf.data(), 1, buf.size(), pipe)) r.output.append(buf.data(), n);
+    int status = pclose(pipe);
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+TEST(LorvaneCommandLine, UnknownSubcommandListsEveryCommandAsHelpDoes) {
+    Result help = runLorvane("--help", false);
+    ASSERT_EQ(help.status, 0);
+    for (const char* command : {"lorvane convert", "lorvane split-sheets", "lorvane split-books"})
+        EXPECT_NE(help.output.find(command), std::string::npos) << command;
+
+    Result unknown = runLorvane("splitt-sheets a.xlsx", true);
+    EXPECT_NE(unknown.status, 0);
+    EXPECT_EQ(unknown.output, "未知的子命令：splitt-sheets\n" + help.output);
+}
+
+}  // namespace
