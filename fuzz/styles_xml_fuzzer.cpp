@@ -1,0 +1,4 @@
+// libFuzzer entry point; the target itself is fuzzStylesXml in FuzzTargets.cpp.
+#include "FuzzTargets.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) { return lorvane::fuzz::fuzzStylesXml(data, size); }
