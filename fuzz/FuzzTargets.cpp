@@ -11,8 +11,7 @@
 #include <system_error>
 #include <vector>
 
-#include "base/AutomationError.h"
-#include "base/CellAddress.h"
+// AutomationError and the cell addresses come with the file layer's headers.
 #include "spreadsheet/BadFileChecks.h"
 #include "spreadsheet/BookData.h"
 #include "spreadsheet/WorkbookFile.h"
