@@ -14,7 +14,7 @@
 #include <filesystem>
 #include <string>
 
-#include "automation/AutomationError.h"
+#include "base/AutomationError.h"
 #include "spreadsheet/BookData.h"
 #include "spreadsheet/WorkbookFile.h"
 #include "spreadsheet/ZipArchive.h"

@@ -2,7 +2,7 @@
 
 #include "spreadsheet/WorkbookFile.h"
 
-#include "automation/AutomationError.h"
+#include "base/AutomationError.h"
 
 namespace lorvane {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "automation/AutomationError.h"
+#include "base/AutomationError.h"
 #include "automation/AutomationObject.h"
 
 namespace lorvane {

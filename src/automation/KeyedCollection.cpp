@@ -3,7 +3,7 @@
 #include <functional>
 #include <utility>
 
-#include "automation/AutomationError.h"
+#include "base/AutomationError.h"
 #include "automation/Conversions.h"
 
 namespace lorvane {

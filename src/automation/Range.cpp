@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "automation/Application.h"
-#include "automation/AutomationError.h"
+#include "base/AutomationError.h"
 #include "automation/CellValues.h"
 #include "automation/Constants.h"
 #include "automation/Conversions.h"

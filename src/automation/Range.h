@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "automation/CellAddress.h"
+#include "base/CellAddress.h"
 #include "automation/Variant.h"
 
 namespace lorvane {

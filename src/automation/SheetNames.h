@@ -12,7 +12,7 @@ constexpr int kMaxSheetNameChars = 31;
 int charCount(std::string_view utf8);
 // The first n characters of a UTF-8 text.
 std::string truncateToChars(std::string_view utf8, int n);
-// Equal ignoring letter case (ASCII, Latin, Greek, Cyrillic and full-width letters).
+// Equal ignoring letter case, by the one rule of base/NameFolding.h.
 bool sheetNamesEqual(std::string_view a, std::string_view b);
 // Empty when the name is allowed by itself; otherwise what is wrong with it, in Chinese.
 std::string sheetNameProblem(std::string_view name);

@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "automation/Application.h"
-#include "automation/AutomationError.h"
+#include "base/AutomationError.h"
 #include "automation/Constants.h"
 #include "automation/SheetNames.h"
 #include "spreadsheet/BookData.h"
@@ -17,6 +17,22 @@ namespace fs = std::filesystem;
 // ---- Sheets ---------------------------------------------------------------------------------
 
 int Sheets::Count() const { return static_cast<int>(book_->data().sheets.size()); }
+
+SheetIterator::SheetIterator(std::shared_ptr<const std::vector<Worksheet*>> sheets) : sheets_(std::move(sheets)) {
+    skipDeleted();
+}
+
+SheetIterator& SheetIterator::operator++() {
+    ++at_;
+    skipDeleted();
+    return *this;
+}
+
+void SheetIterator::skipDeleted() {
+    while (at_ < sheets_->size() && !(*sheets_)[at_]->alive()) ++at_;
+}
+
+SheetIterator Sheets::begin() const { return SheetIterator(std::make_shared<const std::vector<Worksheet*>>(all())); }
 
 std::vector<Worksheet*> Sheets::all() const {
     std::vector<Worksheet*> out;

@@ -1,5 +1,6 @@
 #pragma once
 // Workbooks, a workbook and its sheets collection in the object model.
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,6 +16,21 @@ struct BookData;
 }
 class Application;
 class Workbook;
+
+// Walks a list of the sheets taken when the walk began, passing over sheets deleted since: loops
+// over the same sheets may nest, and a loop may delete or add sheets as it goes.
+class SheetIterator {
+public:
+    explicit SheetIterator(std::shared_ptr<const std::vector<Worksheet*>> sheets);
+    Worksheet* operator*() const { return (*sheets_)[at_]; }
+    SheetIterator& operator++();
+    bool operator==(std::default_sentinel_t) const { return at_ >= sheets_->size(); }
+
+private:
+    void skipDeleted();
+    std::shared_ptr<const std::vector<Worksheet*>> sheets_;
+    std::size_t at_ = 0;
+};
 
 // Sheets / Worksheets of a workbook: items by 1-based position or by name, in tab order.
 class Sheets {
@@ -32,13 +48,12 @@ public:
     Worksheet* AddBefore(Worksheet* before);
     std::vector<Worksheet*> all() const;  // tab order, for enumeration
 
-    // Range-for over the sheets in tab order.
-    auto begin() const { cache_ = all(); return cache_.begin(); }
-    auto end() const { return cache_.end(); }
+    // Range-for over the sheets in tab order, as they were when the loop began.
+    SheetIterator begin() const;
+    std::default_sentinel_t end() const { return {}; }
 
 private:
     Workbook* book_;
-    mutable std::vector<Worksheet*> cache_;
 };
 
 class Workbook {

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "automation/Application.h"
-#include "automation/AutomationError.h"
+#include "base/AutomationError.h"
 #include "automation/CellValues.h"
 #include "automation/SheetNames.h"
 #include "spreadsheet/BookData.h"

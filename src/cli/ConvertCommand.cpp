@@ -4,7 +4,7 @@
 #include <iostream>
 #include <string>
 
-#include "automation/AutomationError.h"
+#include "base/AutomationError.h"
 #include "spreadsheet/WorkbookFile.h"
 
 namespace lorvane::cli {

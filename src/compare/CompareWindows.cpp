@@ -8,7 +8,7 @@
 #include "automation/Application.h"
 #include "shell/ChooserLayout.h"
 #include "shell/FileDialog.h"
-#include "shell/UiService.h"
+#include "shell/RunServices.h"
 #include "shell/WindowKit.h"
 
 namespace lorvane::compare {

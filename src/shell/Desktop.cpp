@@ -10,7 +10,7 @@
 #include "shell/QtTranslations.h"
 #include "shell/QtUiService.h"
 #include "shell/Session.h"
-#include "spreadsheet/window/WorkbookWindow.h"
+#include "shell/workbook/WorkbookWindow.h"
 
 namespace {
 

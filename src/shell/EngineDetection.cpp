@@ -3,9 +3,9 @@
 #include <exception>
 
 #include "automation/Application.h"
-#include "automation/AutomationError.h"
+#include "base/AutomationError.h"
 #include "automation/CreateObject.h"
-#include "shell/UiService.h"
+#include "shell/RunServices.h"
 
 namespace lorvane::shell {
 

@@ -1,5 +1,6 @@
 #pragma once
 // Which spreadsheet application identifiers can be created: probed once at start-up.
+#include "shell/RunServices.h"
 #include <memory>
 #include <string>
 
@@ -9,7 +10,6 @@ class Application;
 
 namespace lorvane::shell {
 
-class UiService;
 
 inline constexpr const char* kExcelId = "Excel.Application";
 inline constexpr const char* kKetId = "KET.Application";

@@ -13,8 +13,8 @@
 
 #include <new>
 
-#include "automation/AutomationError.h"
-#include "shell/UiService.h"
+#include "base/AutomationError.h"
+#include "shell/RunServices.h"
 
 namespace lorvane::shell {
 

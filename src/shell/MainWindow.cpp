@@ -14,7 +14,7 @@
 #include "shell/FileDialog.h"
 #include "shell/InfoWindows.h"
 #include "shell/Session.h"
-#include "shell/UiService.h"
+#include "shell/RunServices.h"
 #include "split/SplitOptionsWindow.h"
 #include "summarize/SummarizeWindows.h"
 #include "shell/WindowKit.h"

@@ -99,21 +99,21 @@ long long QtUiService::nowSeconds() { return QDateTime::currentSecsSinceEpoch();
 
 AlertService::Answer UiAlertService::askSaveChanges(const std::string& workbookName) {
     switch (ui_.message(Message{"是否保存对“" + workbookName + "”的更改？", kProgramTitle, Buttons::YesNoCancel,
-                                Icon::Exclamation, shell::Answer::Yes})) {
-    case shell::Answer::Yes: return Answer::Yes;
-    case shell::Answer::No: return Answer::No;
+                                Icon::Exclamation, runs::Answer::Yes})) {
+    case runs::Answer::Yes: return Answer::Yes;
+    case runs::Answer::No: return Answer::No;
     default: return Answer::Cancel;
     }
 }
 
 bool UiAlertService::confirmDeleteSheet(const std::string& sheetName) {
     return ui_.message(Message{"将永久删除工作表“" + sheetName + "”，是否继续？", kProgramTitle, Buttons::YesNo,
-                               Icon::Exclamation, shell::Answer::No}) == shell::Answer::Yes;
+                               Icon::Exclamation, runs::Answer::No}) == runs::Answer::Yes;
 }
 
 bool UiAlertService::confirmReplaceFile(const std::string& path) {
     return ui_.message(Message{"文件“" + path + "”已存在，是否替换？", kProgramTitle, Buttons::YesNo,
-                               Icon::Exclamation, shell::Answer::No}) == shell::Answer::Yes;
+                               Icon::Exclamation, runs::Answer::No}) == runs::Answer::Yes;
 }
 
 std::string UiAlertService::askSaveAsPath(const std::string&) {

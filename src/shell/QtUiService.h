@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "automation/AlertService.h"
-#include "shell/UiService.h"
+#include "shell/RunServices.h"
 
 class QFileDialog;
 

@@ -3,13 +3,13 @@
 #include <exception>
 
 #include "automation/Application.h"
-#include "automation/AutomationError.h"
+#include "base/AutomationError.h"
 #include "automation/CreateObject.h"
 #include "shell/FileDialog.h"
 #include "shell/Form.h"
 #include "shell/MainWindow.h"
 #include "shell/ProcessEnd.h"
-#include "shell/UiService.h"
+#include "shell/RunServices.h"
 
 namespace lorvane::shell {
 

@@ -12,6 +12,7 @@
 
 #include "shell/EngineDetection.h"
 #include "shell/Form.h"
+#include "shell/RunServices.h"
 
 namespace lorvane {
 class Application;
@@ -22,7 +23,7 @@ class Workbook;
 
 namespace lorvane::shell {
 
-class UiService;
+
 class ProcessTable;
 class MainWindow;
 

@@ -4,8 +4,8 @@
 #include <QLineEdit>
 
 #include "automation/Conversions.h"
-#include "shell/ColumnRef.h"
-#include "shell/UiService.h"
+#include "runs/ColumnRef.h"
+#include "shell/RunServices.h"
 
 namespace lorvane::shell {
 
@@ -50,7 +50,7 @@ void TableLayoutInputs::titleRowsLeft() {
 void TableLayoutInputs::keyColumnLeft() {
     std::string text = ss(textOf(get(config_.keyColumn)));
     if (config_.keyColumnTrimUpper) text = ss(qs(text).trimmed().toUpper());
-    std::string message = keyColumnMessage(text, config_.keyColumnField);
+    std::string message = runs::keyColumnMessage(text, config_.keyColumnField);
     if (!message.empty()) ui_.inform(message);
 }
 

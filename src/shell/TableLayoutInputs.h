@@ -2,6 +2,7 @@
 // The table-layout inputs every options window shares (title rows, key column, maximum
 // columns and rows, footer, footer rows, keep footer): each checks itself when changed or
 // left and moves the focus on. One piece, configured per window.
+#include "shell/RunServices.h"
 #include <functional>
 #include <string>
 
@@ -9,7 +10,6 @@
 
 namespace lorvane::shell {
 
-class UiService;
 
 struct LayoutConfig {
     // Control names; nullptr where the window has no such control.

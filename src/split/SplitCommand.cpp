@@ -10,8 +10,8 @@
 #include "automation/Constants.h"
 #include "automation/CreateObject.h"
 #include "automation/Workbook.h"
-#include "shell/ConsoleUi.h"
-#include "shell/RunTimer.h"
+#include "runs/ConsoleUi.h"
+#include "runs/RunTimer.h"
 #include "split/SplitIntoBooks.h"
 #include "split/SplitIntoSheets.h"
 
@@ -117,7 +117,7 @@ int runSplitCommand(int argc, char** argv) {
         std::cerr << *problem << "\n\n" << splitCommandHelp();
         return 2;
     }
-    shell::ConsoleUi ui;
+    runs::ConsoleUi ui;
     if (auto problem = checkSplitOptions(args.request.sheetName, args.request.keyColumn, args.request.titleRows)) {
         ui.inform(problem->text);
         return 1;
@@ -127,11 +127,11 @@ int runSplitCommand(int argc, char** argv) {
         return 1;
     }
 
-    shell::RunTimer timer(ui);
+    runs::RunTimer timer(ui);
     try {
         auto app = CreateObjectAs<Application>("Excel.Application");
         Workbook* source = app->Workbooks().Open(args.file);
-        SplitOutcome out = args.books ? splitIntoBooks(args.request, *app, *source, source->FullName())
+        runs::RunOutcome out = args.books ? splitIntoBooks(args.request, *app, *source, source->FullName())
                                       : splitIntoSheets(args.request, *app, *source);
         if (!out.ok()) {
             ui.inform(out.message);
@@ -147,7 +147,7 @@ int runSplitCommand(int argc, char** argv) {
         timer.report("拆分完成，运行总时间：");
         return 0;
     } catch (const std::exception& e) {
-        ui.inform("拆分没有完成：" + errorText(e));
+        ui.inform("拆分没有完成：" + runs::errorText(e));
         return 1;
     }
 }

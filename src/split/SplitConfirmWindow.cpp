@@ -5,7 +5,7 @@
 
 #include "automation/Application.h"
 #include "shell/Session.h"
-#include "shell/UiService.h"
+#include "shell/RunServices.h"
 #include "shell/WindowKit.h"
 #include "split/SplitIntoBooks.h"
 #include "split/SplitIntoSheets.h"

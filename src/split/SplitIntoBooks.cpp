@@ -1,16 +1,15 @@
 #include "split/SplitIntoBooks.h"
 
 #include <filesystem>
-#include <stdexcept>
-#include <system_error>
 #include <vector>
 
 #include "automation/Application.h"
 #include "automation/Constants.h"
 #include "automation/Workbook.h"
 #include "automation/Worksheet.h"
-#include "shell/RunTimer.h"
-#include "shell/UiService.h"
+#include "base/AutomationError.h"
+#include "runs/RunTimer.h"
+#include "runs/UiService.h"
 
 namespace lorvane::split {
 
@@ -20,22 +19,16 @@ namespace {
 
 constexpr const char* kOutFolderName = "分表";
 
-SplitOutcome refused(std::string message) {
-    SplitOutcome out;
-    out.status = SplitOutcome::Status::Refused;
-    out.message = std::move(message);
-    return out;
-}
 
 std::string fileNamesOf(const std::vector<std::string>& paths) {
     std::vector<std::string> names;
     for (const auto& p : paths) names.push_back(fs::path(p).filename().string());
-    return nameList(names, 50);
+    return runs::nameList(names, 50);
 }
 
 // Waits for the workbooks still on their way to the disk; those that failed leave the list of
 // files made.
-std::vector<Application::SaveFailure> settleSaves(Application& app, SplitOutcome& out) {
+std::vector<Application::SaveFailure> settleSaves(Application& app, runs::RunOutcome& out) {
     auto failed = app.WaitForSaves();
     app.SetSaveInBackground(false);
     for (const auto& f : failed) std::erase(out.made, f.path);
@@ -44,28 +37,28 @@ std::vector<Application::SaveFailure> settleSaves(Application& app, SplitOutcome
 
 }  // namespace
 
-SplitOutcome splitIntoBooks(const SplitRequest& request, Application& app, Workbook& source, const std::string& chosenPath) {
+runs::RunOutcome splitIntoBooks(const SplitRequest& request, Application& app, Workbook& source, const std::string& chosenPath) {
     SplitPlan plan;
-    if (auto refusal = planSplit(request, source, NameUse::File, plan)) return refused(*refusal);
+    if (auto refusal = planSplit(request, source, NameUse::File, plan)) return runs::RunOutcome::refused(*refusal);
 
-    if (chosenPath.empty()) return refused("不知道源工作薄保存在哪个文件夹，无法创建“分表”文件夹。\n\n拆分已停止，没有写入任何文件。");
+    if (chosenPath.empty()) return runs::RunOutcome::refused("不知道源工作薄保存在哪个文件夹，无法创建“分表”文件夹。\n\n拆分已停止，没有写入任何文件。");
     std::error_code ec;
     const fs::path outFolder = fs::absolute(fs::path(chosenPath), ec).parent_path() / kOutFolderName;
     const bool folderExists = fs::exists(outFolder, ec);
     if (folderExists && !fs::is_directory(outFolder, ec))
-        return refused("“" + outFolder.string() + "”已存在，但不是文件夹，无法在其中保存拆分结果。\n\n拆分已停止，没有写入任何文件。");
+        return runs::RunOutcome::refused("“" + outFolder.string() + "”已存在，但不是文件夹，无法在其中保存拆分结果。\n\n拆分已停止，没有写入任何文件。");
     for (const KeyRows& key : plan.keys)
         if (fs::path target = outFolder / workbookFileName(key.text); fs::is_directory(target, ec))
-            return refused("“" + target.string() + "”是一个文件夹，无法用这个名称保存拆分值“" + key.text +
+            return runs::RunOutcome::refused("“" + target.string() + "”是一个文件夹，无法用这个名称保存拆分值“" + key.text +
                            "”的工作薄。\n\n拆分已停止，没有写入任何文件。");
 
-    SplitOutcome out;
-    out.outFolder = (outFolder / "").string();
+    runs::RunOutcome out;
+    out.folder = (outFolder / "").string();
     Workbook* current = nullptr;
     MasterFormats formats(plan);
     try {
         if (!folderExists && !fs::create_directory(outFolder, ec) && ec)
-            throw std::runtime_error("无法创建文件夹“" + outFolder.string() + "”：" + ec.message());
+            throw AutomationError(errc::kPathNotFound, "无法创建文件夹“" + outFolder.string() + "”：" + ec.message());
         app.SetVisible(false);
         app.SetDisplayAlerts(false);
         app.SetScreenUpdating(false);
@@ -85,7 +78,7 @@ SplitOutcome splitIntoBooks(const SplitRequest& request, Application& app, Workb
         if (auto failed = settleSaves(app, out); !failed.empty()) {
             std::string what = failed.front().message;
             if (failed.size() > 1) what += "（共 " + std::to_string(failed.size()) + " 个工作薄没有保存）";
-            throw std::runtime_error(what);
+            throw AutomationError(errc::kMethodFailed, what);
         }
         source.Close();
         app.SetVisible(true);
@@ -105,26 +98,26 @@ SplitOutcome splitIntoBooks(const SplitRequest& request, Application& app, Workb
         app.SetDisplayAlerts(true);
         app.SetScreenUpdating(true);
         if (!app.quit()) app.SetVisible(true);
-        out.status = SplitOutcome::Status::Failed;
-        out.message = "拆分没有完成：" + errorText(e) + "\n\n";
+        out.status = runs::RunOutcome::Status::Failed;
+        out.message = "拆分没有完成：" + runs::errorText(e) + "\n\n";
         out.message += out.made.empty() ? "没有写入任何文件。"
-                                        : "已写入“" + out.outFolder + "”的文件（" + std::to_string(out.made.size()) +
+                                        : "已写入“" + out.folder + "”的文件（" + std::to_string(out.made.size()) +
                                               " 个）：" + fileNamesOf(out.made) + "。";
         if (source.isOpen()) out.message += "\n源工作薄仍然打开，没有被修改。";
     }
     return out;
 }
 
-SplitOutcome runSplitIntoBooks(const SplitRequest& request, Application& app, Workbook& source,
-                               const std::string& chosenPath, shell::UiService& ui) {
+runs::RunOutcome runSplitIntoBooks(const SplitRequest& request, Application& app, Workbook& source,
+                               const std::string& chosenPath, runs::UiService& ui) {
     ui.showRunningNotice();
-    shell::RunTimer timer(ui);
-    SplitOutcome out = splitIntoBooks(request, app, source, chosenPath);
+    runs::RunTimer timer(ui);
+    runs::RunOutcome out = splitIntoBooks(request, app, source, chosenPath);
     ui.hideRunningNotice();
     if (out.ok()) {
         timer.report("拆分完成，运行总时间：");
-        if (ui.askYesNo("数据拆分完成，是否要打开“分表”文件夹？", "温馨提示", shell::Icon::Question))
-            ui.openWithShell(out.outFolder);
+        if (ui.askYesNo("数据拆分完成，是否要打开“分表”文件夹？", "温馨提示", runs::Icon::Question))
+            ui.openWithShell(out.folder);
     } else {
         ui.inform(out.message);
     }

@@ -8,7 +8,7 @@
 namespace lorvane {
 class Application;
 class Workbook;
-namespace shell {
+namespace runs {
 class UiService;
 }
 }  // namespace lorvane
@@ -19,11 +19,11 @@ namespace lorvane::split {
 // made in its folder. Refusals change nothing; a failure part-way leaves the application
 // visible with alerts and screen updating on and the source workbook open, and says in
 // `message` what failed and which files were written.
-SplitOutcome splitIntoBooks(const SplitRequest& request, Application& app, Workbook& source, const std::string& chosenPath);
+runs::RunOutcome splitIntoBooks(const SplitRequest& request, Application& app, Workbook& source, const std::string& chosenPath);
 
 // The run the confirmation window starts: running notice, the work, the running-time report,
 // the question whether to open 分表 (or the refusal/failure message), then the scheduled exit.
-SplitOutcome runSplitIntoBooks(const SplitRequest& request, Application& app, Workbook& source,
-                               const std::string& chosenPath, shell::UiService& ui);
+runs::RunOutcome runSplitIntoBooks(const SplitRequest& request, Application& app, Workbook& source,
+                               const std::string& chosenPath, runs::UiService& ui);
 
 }  // namespace lorvane::split

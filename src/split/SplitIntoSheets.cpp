@@ -3,37 +3,27 @@
 #include <algorithm>
 
 #include "automation/Application.h"
-#include "automation/AutomationError.h"
+#include "base/AutomationError.h"
 #include "automation/Workbook.h"
 #include "automation/Worksheet.h"
-#include "shell/RunTimer.h"
-#include "shell/UiService.h"
+#include "runs/NameSet.h"
+#include "runs/RunTimer.h"
+#include "runs/UiService.h"
 
 namespace lorvane::split {
 
-namespace {
-
-SplitOutcome refused(std::string message) {
-    SplitOutcome out;
-    out.status = SplitOutcome::Status::Refused;
-    out.message = std::move(message);
-    return out;
-}
-
-}  // namespace
-
-SplitOutcome splitIntoSheets(const SplitRequest& request, Application& app, Workbook& source) {
+runs::RunOutcome splitIntoSheets(const SplitRequest& request, Application& app, Workbook& source) {
     SplitPlan plan;
-    if (auto refusal = planSplit(request, source, NameUse::Sheet, plan)) return refused(*refusal);
+    if (auto refusal = planSplit(request, source, NameUse::Sheet, plan)) return runs::RunOutcome::refused(*refusal);
 
     // The sheets named like a key go first (the plan made sure a visible sheet remains).
-    NameSet keyNames;
+    runs::NameSet keyNames;
     for (std::size_t i = 0; i < plan.keys.size(); ++i) keyNames.insert(plan.keys[i].text, static_cast<int>(i));
     std::vector<Worksheet*> old;
     for (Worksheet* ws : source.Worksheets().all())
         if (keyNames.find(ws->Name()) >= 0) old.push_back(ws);
 
-    SplitOutcome out;
+    runs::RunOutcome out;
     std::vector<std::string> deleted;
     std::vector<Worksheet*> kept;  // the sheets before any was added
     MasterFormats formats(plan);
@@ -65,7 +55,7 @@ SplitOutcome splitIntoSheets(const SplitRequest& request, Application& app, Work
         }
         app.SetDisplayAlerts(true);
         app.SetScreenUpdating(true);
-        out.status = SplitOutcome::Status::Failed;
+        out.status = runs::RunOutcome::Status::Failed;
         out.made.clear();
         try {
             if (!kept.empty())
@@ -73,18 +63,18 @@ SplitOutcome splitIntoSheets(const SplitRequest& request, Application& app, Work
                     if (std::find(kept.begin(), kept.end(), ws) == kept.end()) out.made.push_back(ws->Name());
         } catch (const std::exception&) {
         }
-        out.message = "拆分没有完成：" + errorText(e) + "\n\n";
-        if (!deleted.empty()) out.message += "已删除与拆分值同名的旧工作表：" + nameList(deleted) + "。";
-        out.message += out.made.empty() ? "没有新增工作表。" : "已新增的工作表：" + nameList(out.made) + "。";
+        out.message = "拆分没有完成：" + runs::errorText(e) + "\n\n";
+        if (!deleted.empty()) out.message += "已删除与拆分值同名的旧工作表：" + runs::nameList(deleted) + "。";
+        out.message += out.made.empty() ? "没有新增工作表。" : "已新增的工作表：" + runs::nameList(out.made) + "。";
         out.message += "\n工作簿没有保存，请检查后再决定是否保存。";
     }
     return out;
 }
 
-SplitOutcome runSplitIntoSheets(const SplitRequest& request, Application& app, Workbook& source, shell::UiService& ui) {
+runs::RunOutcome runSplitIntoSheets(const SplitRequest& request, Application& app, Workbook& source, runs::UiService& ui) {
     ui.showRunningNotice();
-    shell::RunTimer timer(ui);
-    SplitOutcome out = splitIntoSheets(request, app, source);
+    runs::RunTimer timer(ui);
+    runs::RunOutcome out = splitIntoSheets(request, app, source);
     ui.hideRunningNotice();
     if (out.ok()) timer.report("拆分完成，运行总时间：");
     else ui.inform(out.message);

@@ -6,7 +6,7 @@
 namespace lorvane {
 class Application;
 class Workbook;
-namespace shell {
+namespace runs {
 class UiService;
 }
 }  // namespace lorvane
@@ -15,10 +15,10 @@ namespace lorvane::split {
 
 // The work alone: no notice, no messages. Refusals change nothing; a failure part-way leaves
 // screen updating and alerts on and says in `message` what failed and what was done.
-SplitOutcome splitIntoSheets(const SplitRequest& request, Application& app, Workbook& source);
+runs::RunOutcome splitIntoSheets(const SplitRequest& request, Application& app, Workbook& source);
 
 // The run the confirmation window starts (its windows already unloaded): running notice,
 // the work, the running-time report or the refusal/failure message, then the scheduled exit.
-SplitOutcome runSplitIntoSheets(const SplitRequest& request, Application& app, Workbook& source, shell::UiService& ui);
+runs::RunOutcome runSplitIntoSheets(const SplitRequest& request, Application& app, Workbook& source, runs::UiService& ui);
 
 }  // namespace lorvane::split

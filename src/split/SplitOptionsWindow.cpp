@@ -4,9 +4,9 @@
 #include <QLabel>
 
 #include "automation/Application.h"
-#include "automation/AutomationError.h"
+#include "base/AutomationError.h"
 #include "shell/Session.h"
-#include "shell/UiService.h"
+#include "shell/RunServices.h"
 #include "shell/WindowKit.h"
 #include "split/SplitChecks.h"
 #include "split/SplitConfirmWindow.h"
@@ -98,7 +98,16 @@ QComboBox* SplitOptionsWindow::sheetList() const { return control<QComboBox>("�
 
 SplitRequest SplitOptionsWindow::request() const {
     auto t = [this](const char* n) { return ss(textOf(control(n))); };
-    return {t("工作表列表"), t("依据列"), t("标题行数"), t("最大行数"), t("最大列数"), t("表底文字"), t("表底文字行数"), t("是否保留")};
+    SplitRequest r;
+    r.sheetName = t("工作表列表");
+    r.keyColumn = t("依据列");
+    r.titleRows = t("标题行数");
+    r.maxRows = t("最大行数");
+    r.maxColumns = t("最大列数");
+    r.footerFlag = t("表底文字");
+    r.footerRows = t("表底文字行数");
+    r.keep = t("是否保留");
+    return r;
 }
 
 void SplitOptionsWindow::handOver() {

@@ -1,47 +1,26 @@
 #include "split/SplitPlan.h"
 
 #include <algorithm>
-#include <new>
 
 #include "automation/Application.h"
-#include "automation/AutomationError.h"
-#include "automation/CellAddress.h"
+#include "base/AutomationError.h"
+#include "base/CellAddress.h"
 #include "automation/Constants.h"
 #include "automation/SheetNames.h"
 #include "automation/Workbook.h"
 #include "automation/Worksheet.h"
+#include "runs/NameSet.h"
 
 namespace lorvane::split {
 
 namespace {
-
-bool isEmptyText(const Variant& v) { return v.isEmpty() || (v.isText() && v.text().empty()); }
-
-// The last filled column of a row over the whole width of the sheet.
-int lastColumnInRow(Worksheet& ws, int row) {
-    Range edge = ws.Cells(row, kMaxColumns);
-    if (!edge.Value().isEmpty()) return kMaxColumns;
-    return edge.End(xlToLeft).Column();
-}
-
-// The last row, from `top` up to `floor` + 1, that holds something in one of columns 1..cols.
-int lastFilledRow(Worksheet& ws, int top, int floor, int cols) {
-    int best = 0;
-    for (int c = 1; c <= cols; ++c)
-        for (int r = top; r > std::max(best, floor); --r)
-            if (!isEmptyText(ws.Cells(r, c).Value())) {
-                best = r;
-                break;
-            }
-    return best;
-}
 
 std::string rowNote(const KeyRows& k) { return "“" + k.text + "”（第" + std::to_string(k.rows.front()) + "行）"; }
 
 // Every key's text as a name for `use`, and no two alike; the problems, one line each.
 std::vector<std::string> keyProblems(const std::vector<KeyRows>& keys, NameUse use) {
     std::vector<std::string> problems;
-    NameSet seen;
+    runs::NameSet seen;
     for (std::size_t i = 0; i < keys.size(); ++i) {
         const KeyRows& k = keys[i];
         if (k.key.isError()) {
@@ -66,7 +45,7 @@ std::vector<std::string> keyProblems(const std::vector<KeyRows>& keys, NameUse u
 
 // Whether a visible sheet remains once the sheets named like a key are deleted.
 bool visibleSheetRemains(Workbook& source, const std::vector<KeyRows>& keys) {
-    NameSet keyNames;
+    runs::NameSet keyNames;
     for (std::size_t i = 0; i < keys.size(); ++i) keyNames.insert(keys[i].text, static_cast<int>(i));
     for (Worksheet* ws : source.Worksheets().all())
         if (keyNames.find(ws->Name()) < 0 && ws->Visible()) return true;
@@ -77,19 +56,6 @@ std::optional<std::string> planMasterSplit(const SplitRequest& request, Workbook
 
 }  // namespace
 
-std::string errorText(const std::exception& e) {
-    if (auto* automation = dynamic_cast<const AutomationError*>(&e)) return automation->description();
-    if (dynamic_cast<const std::bad_alloc*>(&e)) return "内存不足。";
-    return e.what();
-}
-
-std::string nameList(const std::vector<std::string>& names, std::size_t limit) {
-    std::string out;
-    for (std::size_t i = 0; i < names.size() && i < limit; ++i) out += (i ? "、“" : "“") + names[i] + "”";
-    if (names.size() > limit) out += "……等共 " + std::to_string(names.size()) + " 个";
-    return out;
-}
-
 std::optional<std::string> planSplit(const SplitRequest& request, Workbook& source, NameUse use, SplitPlan& plan) {
     // Reading a master can fail (memory, a closed workbook): that is a refusal like the others,
     // made before anything has changed.
@@ -97,7 +63,7 @@ std::optional<std::string> planSplit(const SplitRequest& request, Workbook& sour
         return planMasterSplit(request, source, use, plan);
     } catch (const std::exception& e) {
         plan = SplitPlan{};
-        return "读取总表时出错：" + errorText(e) + "\n\n拆分已停止，" +
+        return "读取总表时出错：" + runs::errorText(e) + "\n\n拆分已停止，" +
                (use == NameUse::Sheet ? "工作簿没有任何改动。" : "没有写入任何文件。");
     }
 }
@@ -106,42 +72,14 @@ namespace {
 
 std::optional<std::string> planMasterSplit(const SplitRequest& request, Workbook& source, NameUse use, SplitPlan& plan) {
     plan = SplitPlan{};
-    if (auto m = convertLayout(request, plan.layout)) return m;
-    SplitLayout& layout = plan.layout;
+    runs::TableLayout given;
+    if (auto m = runs::convertLayout(request, kKeyField, given)) return m;
     Worksheet* master = source.Worksheets().Find(request.sheetName);
     if (!master) return "工作簿中没有名为“" + request.sheetName + "”的工作表，请核对总表名称！没有做任何改动。";
     plan.master = master;
 
-    // The used range by sheet rows: a table that does not begin in A1 keeps its row numbers.
-    const CellRect used = master->UsedRange().rect();
-    plan.usedRows = used.row2;
-
-    if (layout.maxColumns == 0) {
-        // The widest of the title rows (of rows 1-10 when there are none); rows past the used
-        // range are empty and add nothing.
-        int scanRows = std::min(layout.titleRows > 0 ? layout.titleRows : 10, plan.usedRows);
-        for (int i = 1; i <= scanRows; ++i) layout.maxColumns = std::max(layout.maxColumns, lastColumnInRow(*master, i));
-    }
-    // Rows and columns past the used range hold nothing: counts typed beyond it read only what
-    // exists, so a count of a million costs what the sheet holds, not what was typed.
-    layout.maxColumns = std::max(1, std::min(layout.maxColumns, used.col2));
-    if (layout.maxRows == 0)
-        plan.lastDataRow = lastFilledRow(*master, plan.usedRows - layout.footerRows, layout.titleRows, layout.maxColumns);
-    else  // the entry counts the footer rows
-        plan.lastDataRow = std::min(layout.maxRows - layout.footerRows, plan.usedRows);
-
-    if (layout.footerFlag && layout.keep && layout.footerRows >= 1) {
-        int first = plan.usedRows - layout.footerRows + 1;
-        if (first < 1)
-            return "表底文字行数（" + std::to_string(layout.footerRows) + "）多于总表已用的行数（" +
-                   std::to_string(plan.usedRows) + "），请核对表底文字行数！没有做任何改动。";
-        plan.footer = master->Cells(first, 1).Resize(layout.footerRows, layout.maxColumns).Values();
-        plan.footerTaken = true;
-    }
-    if (int rows = std::min(layout.titleRows, plan.usedRows); rows > 0)
-        plan.titles = master->GetRange("A1").Resize(rows, layout.maxColumns).Values();
-
-    plan.keys = collectKeyRows(*master, layout.keyColumn, layout.titleRows + 1, plan.lastDataRow);
+    if (auto refusal = runs::measureTable(*master, given, plan, "总表")) return refusal;
+    plan.keys = collectKeyRows(*master, plan.layout.keyColumn, plan.layout.titleRows + 1, plan.lastDataRow);
 
     if (use == NameUse::Sheet)
         for (const KeyRows& k : plan.keys)
@@ -184,7 +122,7 @@ void MasterFormats::prepare() {
 }
 
 std::string MasterFormats::helperSheetName() const {
-    NameSet taken;
+    runs::NameSet taken;
     for (std::size_t i = 0; i < plan_.keys.size(); ++i) taken.insert(plan_.keys[i].text, 0);
     for (Worksheet* ws : plan_.master->Parent()->Worksheets().all())
         if (ws != copy_) taken.insert(ws->Name(), 0);
@@ -217,7 +155,7 @@ void MasterFormats::pasteInto(Worksheet& target, int k) const {
 
 void writeKeySheet(const SplitPlan& plan, const KeyRows& key, Worksheet& target, FormatOrder order,
                    const MasterFormats& formats) {
-    const SplitLayout& layout = plan.layout;
+    const runs::TableLayout& layout = plan.layout;
     Worksheet& master = *plan.master;
     const int k = static_cast<int>(key.rows.size());
     const int titleRows = layout.titleRows, cols = layout.maxColumns, footerRows = layout.footerRows;

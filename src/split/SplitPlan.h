@@ -1,7 +1,6 @@
 #pragma once
 // What both splits share: reading the master sheet (used range, last column, last data row,
 // footer, keys), the checks made before anything changes, and the writing of one key's sheet.
-#include <exception>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,6 +9,8 @@
 #include "split/KeyRows.h"
 #include "split/SplitChecks.h"
 #include "split/SplitRequest.h"
+#include "runs/RunOutcome.h"
+#include "runs/TableLayout.h"
 
 namespace lorvane {
 class Workbook;
@@ -18,14 +19,10 @@ class Worksheet;
 
 namespace lorvane::split {
 
-struct SplitPlan {
+// The master measured by the table layout (the last data row is the last row whose key is
+// collected), and its keys.
+struct SplitPlan : runs::MeasuredTable {
     Worksheet* master = nullptr;
-    SplitLayout layout;     // maxColumns as found when it was 0
-    int usedRows = 0;       // last row of the master's used range (a sheet row)
-    int lastDataRow = 0;    // last row whose key is collected
-    VariantArray titles;    // titleRows x maxColumns from A1, as far as the used range reaches
-    bool footerTaken = false;
-    VariantArray footer;    // footerRows x maxColumns from the bottom of the used range
     std::vector<KeyRows> keys;
 };
 
@@ -67,21 +64,5 @@ private:
 // formats row for row, then the footer when taken, and removes the formatted rows below.
 void writeKeySheet(const SplitPlan& plan, const KeyRows& key, Worksheet& target, FormatOrder order,
                    const MasterFormats& formats);
-
-// How a split run ended.
-struct SplitOutcome {
-    enum class Status { Done, Refused, Failed };
-    Status status = Status::Done;
-    std::string message;             // for Refused and Failed: what the user is told
-    std::vector<std::string> made;   // sheets added, or files written (full paths)
-    std::string outFolder;           // split into workbooks: the folder 分表, with a trailing '/'
-    bool ok() const { return status == Status::Done; }
-};
-
-// What an exception says: an automation error's description, else its text.
-std::string errorText(const std::exception& e);
-
-// Joins names for a message: “a”、“b”, and “…等共 n 个” past `limit`.
-std::string nameList(const std::vector<std::string>& names, std::size_t limit = 20);
 
 }  // namespace lorvane::split

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "automation/AutomationError.h"
+#include "base/AutomationError.h"
 
 namespace lorvane::sheet {
 

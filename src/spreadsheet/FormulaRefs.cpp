@@ -4,7 +4,8 @@
 #include <functional>
 #include <optional>
 
-#include "automation/CellAddress.h"
+#include "base/CellAddress.h"
+#include "base/NameFolding.h"
 
 namespace lorvane::sheet {
 
@@ -15,12 +16,6 @@ bool isIdentChar(char c) {
     return std::isalnum(u) || c == '_' || c == '.' || u >= 0x80;
 }
 
-bool equalsIgnoreCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-    return true;
-}
 
 // One end of a reference: a column, a row, or both ("$A$1", "A", "7").
 struct RefEnd {
@@ -218,7 +213,7 @@ std::string quotedSheetName(std::string_view name) {
 bool shiftReferences(std::string& formula, std::string_view changed, bool onChangedSheet, Axis axis, int at, int count) {
     int limit = axis == Axis::Rows ? kMaxRows : kMaxColumns;
     return rewrite(formula, [&](const Ref& ref, std::string_view prefix) -> std::optional<std::string> {
-        bool targets = ref.sheet.empty() ? onChangedSheet : equalsIgnoreCase(ref.sheet, changed);
+        bool targets = ref.sheet.empty() ? onChangedSheet : namesEqualIgnoringCase(ref.sheet, changed);
         if (!targets) return std::nullopt;
         auto coord = [&](RefEnd& e) -> int& { return axis == Axis::Rows ? e.row : e.col; };
         RefEnd a = ref.first;
@@ -274,7 +269,7 @@ bool offsetReferences(std::string& formula, int rows, int cols) {
 
 bool renameSheetReferences(std::string& formula, std::string_view from, std::string_view to) {
     return rewrite(formula, [&](const Ref& ref, std::string_view) -> std::optional<std::string> {
-        if (ref.sheet.empty() || !equalsIgnoreCase(ref.sheet, from)) return std::nullopt;
+        if (ref.sheet.empty() || !namesEqualIgnoringCase(ref.sheet, from)) return std::nullopt;
         if (to.empty()) return std::string("#REF!");
         std::string text = quotedSheetName(to) + "!" + endText(ref.first);
         if (ref.second) text += ":" + endText(*ref.second);

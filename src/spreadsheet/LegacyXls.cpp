@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "automation/AutomationError.h"
+#include "base/AutomationError.h"
 
 namespace lorvane::sheet {
 

@@ -2,7 +2,7 @@
 #include <array>
 #include <charconv>
 
-#include "automation/AutomationError.h"
+#include "base/AutomationError.h"
 #include "spreadsheet/Package.h"
 
 namespace lorvane::sheet {

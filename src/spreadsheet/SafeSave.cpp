@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <mutex>
 
-#include "automation/AutomationError.h"
+#include "base/AutomationError.h"
 
 namespace lorvane::sheet {
 

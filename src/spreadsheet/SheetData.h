@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "automation/CellAddress.h"
+#include "base/CellAddress.h"
 
 namespace lorvane::sheet {
 

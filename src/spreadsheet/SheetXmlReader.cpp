@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cstring>
 
-#include "automation/AutomationError.h"
+#include "base/AutomationError.h"
 #include "spreadsheet/BookData.h"
 #include "spreadsheet/FormulaRefs.h"
 #include "spreadsheet/Package.h"

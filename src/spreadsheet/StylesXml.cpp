@@ -6,7 +6,7 @@
 #include <cstring>
 #include <unordered_map>
 
-#include "automation/AutomationError.h"
+#include "base/AutomationError.h"
 #include "spreadsheet/Package.h"
 
 namespace lorvane::sheet {

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "automation/AutomationError.h"
+#include "base/AutomationError.h"
 #include "spreadsheet/BadFileChecks.h"
 #include "spreadsheet/LegacyXls.h"
 #include "spreadsheet/Package.h"

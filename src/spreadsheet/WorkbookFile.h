@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "automation/AutomationError.h"
+#include "base/AutomationError.h"
 
 #include "spreadsheet/BookData.h"
 

@@ -6,7 +6,8 @@
 #include <deque>
 #include <unordered_set>
 
-#include "automation/AutomationError.h"
+#include "base/AutomationError.h"
+#include "base/NameFolding.h"
 #include "spreadsheet/BookData.h"
 #include "spreadsheet/Package.h"
 #include "spreadsheet/ZipArchive.h"
@@ -21,10 +22,6 @@ std::atomic<std::uint64_t> gPackageIds{1};
     throw AutomationError(errc::kBadFile, "文件“" + display + "”不是有效的工作簿或已损坏：" + why);
 }
 
-std::string lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 // The workbook part named by the package root, or by the content types when the root's
 // relationships are unreadable.
@@ -177,7 +174,7 @@ std::unique_ptr<BookData> readXlsxPackage(const std::string& path, const std::st
             const Relationship* rel = rid ? findRelById(pkg->workbookRels, rid) : nullptr;
             if (!name || !*name) badFile(displayName, "有一个工作表没有名称。");
             if (!rel || rel->external) badFile(displayName, "工作表“" + std::string(name) + "”没有对应的部件。");
-            if (!names.insert(lower(name)).second) badFile(displayName, "工作表名称“" + std::string(name) + "”重复。");
+            if (!names.insert(foldName(name)).second) badFile(displayName, "工作表名称“" + std::string(name) + "”重复。");
             std::string part = resolveTarget(pkg->workbookPart, rel->target);
             if (!zip.has(part)) badFile(displayName, "缺少工作表“" + std::string(name) + "”的部件（" + part + "）。");
             auto sheet = std::make_unique<SheetData>();

@@ -5,7 +5,7 @@
 #include <functional>
 #include <unordered_set>
 
-#include "automation/AutomationError.h"
+#include "base/AutomationError.h"
 #include "spreadsheet/BookData.h"
 #include "spreadsheet/Package.h"
 #include "spreadsheet/ParallelFor.h"

@@ -5,7 +5,7 @@
 #include <charconv>
 #include <cstring>
 
-#include "automation/AutomationError.h"
+#include "base/AutomationError.h"
 
 namespace lorvane::sheet {
 

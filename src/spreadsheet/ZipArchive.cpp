@@ -16,7 +16,7 @@
 #include <thread>
 #include <unordered_set>
 
-#include "automation/AutomationError.h"
+#include "base/AutomationError.h"
 
 namespace lorvane::sheet {
 

@@ -9,7 +9,7 @@
 #include "shell/ChooserLayout.h"
 #include "shell/FileDialog.h"
 #include "shell/MainWindow.h"
-#include "shell/UiService.h"
+#include "shell/RunServices.h"
 #include "shell/WindowKit.h"
 
 namespace lorvane::summarize {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "automation/AutomationError.h"
+#include "base/AutomationError.h"
 #include "automation/KeyedCollection.h"
 
 namespace lorvane {

@@ -5,7 +5,7 @@
 #include <array>
 
 #include "automation/Application.h"
-#include "automation/AutomationError.h"
+#include "base/AutomationError.h"
 #include "automation/Constants.h"
 #include "automation/CreateObject.h"
 #include "automation/KeyedCollection.h"

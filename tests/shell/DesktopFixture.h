@@ -11,7 +11,7 @@
 #include "automation/CreateObject.h"
 #include "shell/MainWindow.h"
 #include "shell/ProcessEnd.h"
-#include "shell/ScriptedUi.h"
+#include "runs/ScriptedUi.h"
 #include "shell/Session.h"
 
 namespace lorvane::shell::testing {
@@ -30,7 +30,7 @@ public:
 
 class DesktopTest : public ::testing::Test {
 protected:
-    ScriptedUi ui;
+    runs::ScriptedUi ui;
     FakeProcessTable processes;
     std::unique_ptr<Session> session;
     MainWindow* main = nullptr;

@@ -76,11 +76,11 @@ TEST_F(DesktopTest, HoverDescribesEachButton) {
 }
 
 // Records, when the running notice goes, what the options window looked like.
-struct NoticeWatch : ScriptedUi {
+struct NoticeWatch : runs::ScriptedUi {
     std::function<void()> atHide;
     void hideRunningNotice() override {
         if (atHide) atHide();
-        ScriptedUi::hideRunningNotice();
+        runs::ScriptedUi::hideRunningNotice();
     }
 };
 

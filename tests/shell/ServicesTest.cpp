@@ -9,7 +9,7 @@
 #include "shell/FileDialog.h"
 #include "shell/QtUiService.h"
 #include "shell/Form.h"
-#include "automation/AutomationError.h"
+#include "base/AutomationError.h"
 
 #include <QAbstractButton>
 #include <QPushButton>
@@ -129,7 +129,7 @@ TEST(EngineDetection, ProbesInTheFixedOrder) {
             ObjectRegistry::instance().setFactory(r.failing, []() -> std::shared_ptr<AutomationObject> {
                 throw AutomationError(errc::kMethodFailed, "无法启动");
             });
-        ScriptedUi ui;
+        runs::ScriptedUi ui;
         EngineInfo info;
         std::shared_ptr<Application> app;
         DetectEngine(app, info, ui);
@@ -152,7 +152,7 @@ TEST(EngineDetection, ProbesInTheFixedOrder) {
 
 TEST(EngineDetection, NothingInstalledTellsOnceWithItsTitle) {
     for (const char* id : {kEtId, kKetId, kExcelId}) ObjectRegistry::instance().refuse(id);
-    ScriptedUi ui;
+    runs::ScriptedUi ui;
     EngineInfo info;
     std::shared_ptr<Application> app;
     DetectEngine(app, info, ui);

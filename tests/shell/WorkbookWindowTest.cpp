@@ -6,8 +6,8 @@
 #include "automation/Conversions.h"
 #include "shell/QtUiService.h"
 #include "spreadsheet/BookData.h"
-#include "spreadsheet/window/SheetModel.h"
-#include "spreadsheet/window/WorkbookWindow.h"
+#include "shell/workbook/SheetModel.h"
+#include "shell/workbook/WorkbookWindow.h"
 
 namespace lorvane::shell::testing {
 namespace {
@@ -35,7 +35,7 @@ TEST(NumberFormats, ShowNumbersDatesAndGeneral) {
 
 class WorkbookWindowTest : public ::testing::Test {
 protected:
-    ScriptedUi ui;
+    runs::ScriptedUi ui;
     std::unique_ptr<WorkbookWindows> windows;
     std::shared_ptr<Application> app;
     void SetUp() override {

@@ -12,7 +12,7 @@
 #include "automation/CreateObject.h"
 #include "automation/Workbook.h"
 #include "automation/Worksheet.h"
-#include "shell/ScriptedUi.h"
+#include "runs/ScriptedUi.h"
 #include "split/SplitRequest.h"
 
 namespace lorvane::split::testing {
@@ -24,7 +24,7 @@ protected:
     std::shared_ptr<Application> app = CreateObjectAs<Application>("Excel.Application");
     Workbook* book = app->Workbooks().Add();
     Worksheet* master = nullptr;
-    shell::ScriptedUi ui;
+    runs::ScriptedUi ui;
 
     void SetUp() override {
         master = book->GetSheets()(1);

@@ -6,7 +6,7 @@
 #include <unistd.h>
 
 #include "SplitTestSupport.h"
-#include "automation/AutomationError.h"
+#include "base/AutomationError.h"
 #include "automation/Constants.h"
 #include "split/SplitIntoBooks.h"
 #include "spreadsheet/SafeSave.h"
@@ -21,7 +21,7 @@ using Texts = std::vector<std::vector<std::string>>;
 class SplitBooks : public testing::SplitFixture {
 protected:
     fs::path dir;
-    fs::path outFolder;
+    fs::path folder;
 
     void SetUp() override {
         SplitFixture::SetUp();
@@ -29,16 +29,16 @@ protected:
               ("split_books_" + std::to_string(::getpid()) + "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir);
         fs::create_directories(dir);
-        outFolder = dir / "分表";
+        folder = dir / "分表";
     }
     void TearDown() override { fs::remove_all(dir); }
 
-    SplitOutcome run(const SplitRequest& r) { return runSplitIntoBooks(r, *app, *book, (dir / "总表.xlsx").string(), ui); }
+    runs::RunOutcome run(const SplitRequest& r) { return runSplitIntoBooks(r, *app, *book, (dir / "总表.xlsx").string(), ui); }
 
     std::vector<std::string> filesOut() const {
         std::vector<std::string> out;
-        if (!fs::exists(outFolder)) return out;
-        for (const auto& e : fs::directory_iterator(outFolder)) out.push_back(e.path().filename().string());
+        if (!fs::exists(folder)) return out;
+        for (const auto& e : fs::directory_iterator(folder)) out.push_back(e.path().filename().string());
         std::sort(out.begin(), out.end());
         return out;
     }
@@ -51,14 +51,14 @@ protected:
     };
     Opened open(const std::string& name) {
         Opened o;
-        o.book = o.app->Workbooks().Open((outFolder / name).string());
+        o.book = o.app->Workbooks().Open((folder / name).string());
         return o;
     }
 
     // A refused run changed nothing: no folder, the source open, the application on show.
-    void expectRefused(const SplitOutcome& out) {
-        EXPECT_EQ(out.status, SplitOutcome::Status::Refused);
-        EXPECT_FALSE(fs::exists(outFolder));
+    void expectRefused(const runs::RunOutcome& out) {
+        EXPECT_EQ(out.status, runs::RunOutcome::Status::Refused);
+        EXPECT_FALSE(fs::exists(folder));
         EXPECT_TRUE(book->isOpen());
         EXPECT_FALSE(app->quit());
         ASSERT_EQ(ui.messages.size(), 1u);
@@ -72,13 +72,13 @@ TEST_F(SplitBooks, OneWorkbookPerKeyInTheFolder分表) {
     fill({{"部门", "姓名", "金额"}, {"张三", "甲", 10}, {"李四", "乙", 20}, {"张三", "丙", 30}});
     master->Columns(2).SetColumnWidth(20);
     master->GetRange("C2:C4").SetNumberFormat("0.00");
-    ui.answers.push_back(shell::Answer::Yes);
+    ui.answers.push_back(runs::Answer::Yes);
     struct Order : ApplicationObserver {
         std::vector<std::string> closed;
         void workbookClosed(Workbook* b) override { closed.push_back(b->Name()); }
     } order;
     app->setObserver(&order);
-    SplitOutcome out = run(request("A", "1"));
+    runs::RunOutcome out = run(request("A", "1"));
     app->setObserver(nullptr);
 
     ASSERT_TRUE(out.ok()) << out.message;
@@ -97,19 +97,19 @@ TEST_F(SplitBooks, OneWorkbookPerKeyInTheFolder分表) {
     EXPECT_EQ(ui.messages[0].text, "拆分完成，运行总时间：0秒！");
     EXPECT_EQ(ui.messages[1].text, "数据拆分完成，是否要打开“分表”文件夹？");
     EXPECT_EQ(ui.messages[1].title, "温馨提示");
-    EXPECT_EQ(ui.messages[1].icon, shell::Icon::Question);
-    EXPECT_EQ(ui.messages[1].defaultButton, shell::Answer::No);
-    EXPECT_EQ(ui.opened, std::vector<std::string>{(outFolder / "").string()});
+    EXPECT_EQ(ui.messages[1].icon, runs::Icon::Question);
+    EXPECT_EQ(ui.messages[1].defaultButton, runs::Answer::No);
+    EXPECT_EQ(ui.opened, std::vector<std::string>{(folder / "").string()});
     EXPECT_EQ(ui.exitsScheduled, 1);
     EXPECT_FALSE(ui.noticeVisible());
 }
 
 TEST_F(SplitBooks, ASecondRunReplacesItsFilesAndLeavesOthers) {
-    fs::create_directories(outFolder);
-    std::ofstream(outFolder / "张三.xlsx") << "old";
-    std::ofstream(outFolder / "旧部门.xlsx") << "keep";
+    fs::create_directories(folder);
+    std::ofstream(folder / "张三.xlsx") << "old";
+    std::ofstream(folder / "旧部门.xlsx") << "keep";
     fill({{"部门", "值"}, {"张三", 1}, {Variant(), 2}});
-    SplitOutcome out = run(request("A", "1"));
+    runs::RunOutcome out = run(request("A", "1"));
     ASSERT_TRUE(out.ok()) << out.message;
     EXPECT_EQ(filesOut(), (std::vector<std::string>{"张三.xlsx", "旧部门.xlsx", "空.xlsx"}));
     EXPECT_EQ(texts(open("张三.xlsx").sheet(), 2), (Texts{{"部门", "值"}, {"张三", "1"}}));
@@ -130,7 +130,7 @@ TEST_F(SplitBooks, KeptFooterSitsBelowTheDataInEveryWorkbook) {
 TEST_F(SplitBooks, AMasterWithoutDataRowsMakesTheFolderAndAsksAllTheSame) {
     fill({{"部门", "值"}});
     ASSERT_TRUE(run(request("A", "1")).ok());
-    EXPECT_TRUE(fs::is_directory(outFolder));
+    EXPECT_TRUE(fs::is_directory(folder));
     EXPECT_TRUE(filesOut().empty());
     EXPECT_FALSE(book->isOpen());
     EXPECT_EQ(ui.texts(), (std::vector<std::string>{"拆分完成，运行总时间：0秒！", "数据拆分完成，是否要打开“分表”文件夹？"}));
@@ -138,7 +138,7 @@ TEST_F(SplitBooks, AMasterWithoutDataRowsMakesTheFolderAndAsksAllTheSame) {
 
 TEST_F(SplitBooks, KeysThatCannotNameAFileInside分表AreRefused) {
     fill({{"部门"}, {"好"}, {".."}, {"a\"b"}, {"<x>"}, {"报表"}, {"报表.xlsx"}, {"Ab"}, {"aB"}});
-    SplitOutcome out = run(request("A", "1"));
+    runs::RunOutcome out = run(request("A", "1"));
     expectRefused(out);
     for (const char* part : {"“..”（第3行）", "“a\"b”（第4行）", "“<x>”（第5行）", "“报表.xlsx”（第7行）与“报表”（第6行）的文件名相同",
                              "“aB”（第9行）与“Ab”（第8行）只有字母大小写不同"})
@@ -148,17 +148,17 @@ TEST_F(SplitBooks, KeysThatCannotNameAFileInside分表AreRefused) {
 
 TEST_F(SplitBooks, RefusedWhen分表IsAFileOrAKeysFileIsAFolder) {
     fill({{"部门"}, {"甲"}});
-    std::ofstream(outFolder) << "not a folder";
-    SplitOutcome out = run(request("A", "1"));
-    EXPECT_EQ(out.status, SplitOutcome::Status::Refused);
-    EXPECT_TRUE(fs::is_regular_file(outFolder));
+    std::ofstream(folder) << "not a folder";
+    runs::RunOutcome out = run(request("A", "1"));
+    EXPECT_EQ(out.status, runs::RunOutcome::Status::Refused);
+    EXPECT_TRUE(fs::is_regular_file(folder));
     EXPECT_TRUE(book->isOpen());
 
-    fs::remove(outFolder);
-    fs::create_directories(outFolder / "甲.xlsx");
-    ui = shell::ScriptedUi{};
+    fs::remove(folder);
+    fs::create_directories(folder / "甲.xlsx");
+    ui = runs::ScriptedUi{};
     out = run(request("A", "1"));
-    EXPECT_EQ(out.status, SplitOutcome::Status::Refused);
+    EXPECT_EQ(out.status, runs::RunOutcome::Status::Refused);
     EXPECT_NE(out.message.find("是一个文件夹"), std::string::npos) << out.message;
     EXPECT_TRUE(book->isOpen());
 }
@@ -172,10 +172,10 @@ TEST_F(SplitBooks, AFailurePartWaySaysWhichFilesWereWritten) {
         }
     } failing;
     app->setObserver(&failing);
-    SplitOutcome out = run(request("A", "1"));
+    runs::RunOutcome out = run(request("A", "1"));
     app->setObserver(nullptr);
 
-    EXPECT_EQ(out.status, SplitOutcome::Status::Failed);
+    EXPECT_EQ(out.status, runs::RunOutcome::Status::Failed);
     EXPECT_EQ(filesOut(), (std::vector<std::string>{"乙.xlsx", "甲.xlsx"}));
     ASSERT_EQ(ui.messages.size(), 1u);
     const std::string& text = ui.messages[0].text;
@@ -196,12 +196,12 @@ TEST_F(SplitBooks, AWorkbookTheDiskRefusesIsReportedAndNotListed) {
     fill({{"部门"}, {"甲"}, {"乙"}, {"丙"}});
     int writes = 0;
     sheet::setSaveFailureHook([&](sheet::SaveStage s) { return s == sheet::SaveStage::Write && ++writes == 2 ? ENOSPC : 0; });
-    SplitOutcome out = run(request("A", "1"));
+    runs::RunOutcome out = run(request("A", "1"));
     sheet::setSaveFailureHook({});
 
-    EXPECT_EQ(out.status, SplitOutcome::Status::Failed);
+    EXPECT_EQ(out.status, runs::RunOutcome::Status::Failed);
     EXPECT_EQ(filesOut(), (std::vector<std::string>{"丙.xlsx", "甲.xlsx"}));
-    EXPECT_EQ(out.made, (std::vector<std::string>{(outFolder / "甲.xlsx").string(), (outFolder / "丙.xlsx").string()}));
+    EXPECT_EQ(out.made, (std::vector<std::string>{(folder / "甲.xlsx").string(), (folder / "丙.xlsx").string()}));
     ASSERT_EQ(ui.messages.size(), 1u);
     const std::string& text = ui.messages[0].text;
     EXPECT_EQ(text.rfind("拆分没有完成：无法保存“乙.xlsx”：磁盘空间不足。", 0), 0u) << text;

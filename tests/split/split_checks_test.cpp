@@ -61,46 +61,6 @@ TEST(SplitOptionsCheck, RefusesKeyColumnsOutsideTheSheet) {
     EXPECT_EQ(checkSplitOptions("总表", "0", "")->title, "Lorvane办公助手");
 }
 
-TEST(SplitOptionsCheck, KeyColumnIndex) {
-    EXPECT_EQ(keyColumnIndex("C"), 3);
-    EXPECT_EQ(keyColumnIndex("AB"), 28);
-    EXPECT_EQ(keyColumnIndex("XFD"), 16384);
-    EXPECT_EQ(keyColumnIndex("3"), 3);
-    EXPECT_EQ(keyColumnIndex("3,5,6"), 3);  // numeric by the digit-group rule; its value is 3
-    EXPECT_EQ(keyColumnIndex("3.0"), 3);
-    EXPECT_EQ(keyColumnIndex("2.5"), 0);
-    EXPECT_EQ(keyColumnIndex("c"), 0);
-}
-
-TEST(SplitLayoutConversion, LeadingValuesAndRanges) {
-    SplitRequest r;
-    r.keyColumn = "C";
-    r.titleRows = " 2 ";
-    r.maxRows = "20行";
-    r.maxColumns = "";
-    r.footerRows = "2.5";  // half to even
-    r.footerFlag = "是";
-    r.keep = "否";
-    SplitLayout l;
-    ASSERT_FALSE(convertLayout(r, l).has_value());
-    EXPECT_EQ(l.keyColumn, 3);
-    EXPECT_EQ(l.titleRows, 2);
-    EXPECT_EQ(l.maxRows, 20);
-    EXPECT_EQ(l.maxColumns, 0);
-    EXPECT_EQ(l.footerRows, 2);
-    EXPECT_TRUE(l.footerFlag);
-    EXPECT_FALSE(l.keep);
-
-    for (auto bad : {&SplitRequest::titleRows, &SplitRequest::maxRows, &SplitRequest::maxColumns, &SplitRequest::footerRows}) {
-        SplitRequest b = r;
-        b.*bad = "-1";
-        EXPECT_TRUE(convertLayout(b, l).has_value());
-    }
-    SplitRequest wide = r;
-    wide.maxColumns = "16385";
-    EXPECT_TRUE(convertLayout(wide, l).has_value());
-}
-
 TEST(KeyNames, SheetAndFileRules) {
     struct Case {
         const char* text;
@@ -130,20 +90,6 @@ TEST(KeyNames, SheetAndFileRules) {
         EXPECT_EQ(keyNameProblem(c.text, NameUse::Sheet).empty(), c.sheetOk);
         EXPECT_EQ(keyNameProblem(c.text, NameUse::File).empty(), c.fileOk);
     }
-}
-
-TEST(KeyNames, NameSetIgnoresLetterCaseOnly) {
-    NameSet names;
-    EXPECT_EQ(names.insert("Abc", 0), -1);
-    EXPECT_EQ(names.insert("aBC", 1), 0);
-    EXPECT_EQ(names.insert("ＡＢＣ", 2), -1);  // full-width letters are other names...
-    EXPECT_EQ(names.insert("ａｂｃ", 3), 2);   // ...that fold among themselves
-    EXPECT_EQ(names.insert("Ärger", 4), -1);
-    EXPECT_EQ(names.insert("ärger", 5), 4);
-    EXPECT_EQ(names.insert("销售部", 6), -1);
-    EXPECT_EQ(names.insert("销售部 ", 7), -1);
-    EXPECT_EQ(names.find("ABC"), 0);
-    EXPECT_EQ(names.find("xyz"), -1);
 }
 
 }  // namespace

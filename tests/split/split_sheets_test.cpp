@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "SplitTestSupport.h"
-#include "automation/AutomationError.h"
+#include "base/AutomationError.h"
 #include "automation/Constants.h"
 #include "split/SplitIntoSheets.h"
 #include "support/MemoryLimit.h"
@@ -17,7 +17,7 @@ const std::string kDone = "拆分完成，运行总时间：0秒！";
 
 class SplitSheets : public testing::SplitFixture {
 protected:
-    SplitOutcome run(const SplitRequest& r) { return runSplitIntoSheets(r, *app, *book, ui); }
+    runs::RunOutcome run(const SplitRequest& r) { return runSplitIntoSheets(r, *app, *book, ui); }
 
     // The run ended in a defined state: notice gone, switches back on, hand-over made.
     void expectSettled() {
@@ -29,8 +29,8 @@ protected:
         EXPECT_TRUE(book->isOpen());
     }
     // A refused run left the workbook as it was.
-    void expectRefused(const SplitOutcome& out, const std::vector<std::string>& sheetsBefore) {
-        EXPECT_EQ(out.status, SplitOutcome::Status::Refused);
+    void expectRefused(const runs::RunOutcome& out, const std::vector<std::string>& sheetsBefore) {
+        EXPECT_EQ(out.status, runs::RunOutcome::Status::Refused);
         EXPECT_EQ(sheetNames(), sheetsBefore);
         ASSERT_EQ(ui.messages.size(), 1u);
         EXPECT_EQ(ui.messages[0].text, out.message);
@@ -42,7 +42,7 @@ TEST_F(SplitSheets, KeysInFirstSeenOrderAppendedAfterTheLastSheet) {
     book->Worksheets().AddAfter(master)->SetName("备注");
     book->Worksheets().AddBefore(master)->SetName("说明");
     fill({{"部门", "姓名", "金额"}, {"B", "甲", 10}, {"A", "乙", 20}, {"B", "丙", 30}, {"C", "丁", 40}});
-    SplitOutcome out = run(request("A", "1"));
+    runs::RunOutcome out = run(request("A", "1"));
 
     ASSERT_TRUE(out.ok()) << out.message;
     EXPECT_EQ(sheetNames(), (std::vector<std::string>{"说明", "总表", "备注", "B", "A", "C"}));
@@ -205,7 +205,7 @@ TEST_F(SplitSheets, ANumericKeyNamesItsSheetByItsText) {
 TEST_F(SplitSheets, TheNumber1001AndTheText1001AreRefusedTogether) {
     fill({{"工号"}, {1001}, {"1001"}, {"甲"}});
     book->Worksheets().AddAfter(master)->SetName("甲");
-    SplitOutcome out = run(request("A", "1"));
+    runs::RunOutcome out = run(request("A", "1"));
     expectRefused(out, {"总表", "甲"});
     EXPECT_NE(out.message.find("“1001”（第3行）与“1001”（第2行）转成文字后相同"), std::string::npos) << out.message;
 }
@@ -215,7 +215,7 @@ TEST_F(SplitSheets, KeysThatCannotNameASheetAreListedInOneRefusal) {
     fill({{"部门"}, {"好"}, {"a/b"}, {longKey}, {"x*"}, {"Abc"}, {"aBC"}, {Variant::date(45296)}, {ErrorValue::NA}});
     book->Worksheets().AddAfter(master)->SetName("好");
     book->Worksheets()("好")->Cells(1, 1).SetValue("旧内容");
-    SplitOutcome out = run(request("A", "1"));
+    runs::RunOutcome out = run(request("A", "1"));
     expectRefused(out, {"总表", "好"});
     for (const char* part : {"“a/b”（第3行）", "（第4行）", "“x*”（第5行）", "“aBC”（第7行）与“Abc”（第6行）只有字母大小写不同",
                              "“2024/1/5”（第8行）", "“#N/A”（第9行）：单元格是错误值"})
@@ -227,7 +227,7 @@ TEST_F(SplitSheets, KeysThatCannotNameASheetAreListedInOneRefusal) {
 TEST_F(SplitSheets, AKeyNamedLikeTheMasterIsRefusedBeforeAnythingIsDeleted) {
     fill({{"部门"}, {"甲"}, {"总表"}});
     book->Worksheets().AddAfter(master)->SetName("甲");
-    SplitOutcome out = run(request("A", "1"));
+    runs::RunOutcome out = run(request("A", "1"));
     expectRefused(out, {"总表", "甲"});
     EXPECT_NE(out.message.find("总表本身会被删除"), std::string::npos) << out.message;
     EXPECT_EQ(master->Cells(3, 1).Value(), Variant("总表"));
@@ -252,8 +252,8 @@ TEST_F(SplitSheets, RefusalsBeforeAnyChange) {
                           Case{fraction, "不是工作表中的列"}, Case{letters, "不是工作表中的列"},
                           Case{titles, "标题行数"}, Case{footer, "表底文字行数（9）多于总表已用的行数（3）"}}) {
         SCOPED_TRACE(c.contains);
-        ui = shell::ScriptedUi{};
-        SplitOutcome out = run(c.request);
+        ui = runs::ScriptedUi{};
+        runs::RunOutcome out = run(c.request);
         expectRefused(out, {"总表", "甲"});
         EXPECT_NE(out.message.find(c.contains), std::string::npos) << out.message;
     }
@@ -263,7 +263,7 @@ TEST_F(SplitSheets, AHiddenMasterIsNotLeftAsTheOnlySheet) {
     fill({{"部门"}, {"甲"}});
     book->Worksheets().AddAfter(master)->SetName("甲");
     master->SetVisible(false);
-    SplitOutcome out = run(request("A", "1"));
+    runs::RunOutcome out = run(request("A", "1"));
     expectRefused(out, {"总表", "甲"});
 }
 
@@ -283,7 +283,7 @@ TEST_F(SplitSheets, KeysNamedLikeAutomaticSheetNamesEachGetTheirSheet) {
         std::vector<Row> rows = {{"部门", "序号"}};
         for (int i = 0; i < 12; ++i) rows.push_back({keys[i < 10 ? 0 : i == 10 ? 1 : 2], i});
         fill(rows);
-        SplitOutcome out = run(request("A", "1"));
+        runs::RunOutcome out = run(request("A", "1"));
         ASSERT_TRUE(out.ok()) << out.message;
         EXPECT_EQ(sheetNames(), (std::vector<std::string>{"总表", keys[0], keys[1], keys[2]}));
         EXPECT_EQ(book->Worksheets()(keys[2])->Cells(2, 2).Value(), Variant("11"));
@@ -301,7 +301,7 @@ TEST_F(SplitSheets, CountsBeyondTheSheetReadOnlyWhatExists) {
     huge.maxRows = "1048576";
     huge.maxColumns = "16384";
     int code = lorvane::testing::runUnderMemoryLimit(std::size_t{1} << 30, [&] {
-        SplitOutcome out = run(huge);
+        runs::RunOutcome out = run(huge);
         if (!out.ok() || sheetNames() != std::vector<std::string>{"总表", "甲", "乙"}) return 1;
         return book->Worksheets()("乙")->UsedRange().rect().row2 == 150 ? 0 : 2;
     });
@@ -309,7 +309,7 @@ TEST_F(SplitSheets, CountsBeyondTheSheetReadOnlyWhatExists) {
     code = lorvane::testing::runUnderMemoryLimit(std::size_t{1} << 30, [&] {
         SplitRequest titles = request("A", "100000");
         titles.maxColumns = "16384";
-        SplitOutcome out = run(titles);
+        runs::RunOutcome out = run(titles);
         return out.ok() && sheetNames() == std::vector<std::string>{"总表"} ? 0 : 1;
     });
     EXPECT_EQ(code, 0);
@@ -326,10 +326,10 @@ TEST_F(SplitSheets, AFailurePartWayEndsInADefinedState) {
         }
     } failing;
     app->setObserver(&failing);
-    SplitOutcome out = run(request("A", "1"));
+    runs::RunOutcome out = run(request("A", "1"));
     app->setObserver(nullptr);
 
-    EXPECT_EQ(out.status, SplitOutcome::Status::Failed);
+    EXPECT_EQ(out.status, runs::RunOutcome::Status::Failed);
     ASSERT_EQ(ui.messages.size(), 1u);
     const std::string& text = ui.messages[0].text;
     EXPECT_EQ(text.rfind("拆分没有完成：内存不足，无法添加工作表。", 0), 0u) << text;

@@ -9,7 +9,7 @@
 #include <iterator>
 
 #include "BookCompare.h"
-#include "automation/AutomationError.h"
+#include "base/AutomationError.h"
 #include "automation/Variant.h"
 #include "spreadsheet/Package.h"
 #include "spreadsheet/SafeSave.h"

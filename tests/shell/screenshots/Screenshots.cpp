@@ -12,12 +12,12 @@
 #include "shell/InfoWindows.h"
 #include "shell/MainWindow.h"
 #include "shell/ProcessEnd.h"
-#include "shell/ScriptedUi.h"
+#include "runs/ScriptedUi.h"
 #include "shell/Session.h"
 #include "split/SplitConfirmWindow.h"
 #include "split/SplitOptionsWindow.h"
 #include "summarize/SummarizeWindows.h"
-#include "spreadsheet/window/WorkbookWindow.h"
+#include "shell/workbook/WorkbookWindow.h"
 
 using namespace lorvane;
 using namespace lorvane::shell;
@@ -82,7 +82,7 @@ int main(int argc, char** argv) {
     outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs/screenshots");
     QDir().mkpath(outDir);
 
-    ScriptedUi ui;
+    runs::ScriptedUi ui;
     ProcProcessTable processes;
     Session session(ui, processes);
     window::WorkbookWindows books(ui);

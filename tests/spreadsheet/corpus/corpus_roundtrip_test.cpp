@@ -7,7 +7,7 @@
 #include <set>
 
 #include "../BookCompare.h"
-#include "automation/AutomationError.h"
+#include "base/AutomationError.h"
 #include "spreadsheet/Package.h"
 #include "spreadsheet/WorkbookFile.h"
 #include "spreadsheet/ZipArchive.h"

@@ -10,7 +10,7 @@
 #include <iterator>
 #include <sstream>
 
-#include "automation/AutomationError.h"
+#include "base/AutomationError.h"
 #include "spreadsheet/BookData.h"
 #include "spreadsheet/LegacyXls.h"
 #include "spreadsheet/WorkbookFile.h"

@@ -5,7 +5,7 @@
 // No Qt here: runs use this and stay free of widgets.
 #include <string>
 
-namespace lorvane::shell {
+namespace lorvane::runs {
 
 // The program's title, shown on message boxes that have no title of their own.
 inline constexpr const char* kProgramTitle = "Lorvane办公助手";
@@ -45,4 +45,4 @@ public:
     }
 };
 
-}  // namespace lorvane::shell
+}  // namespace lorvane::runs

@@ -1,4 +1,4 @@
-#include "spreadsheet/window/SheetModel.h"
+#include "shell/workbook/SheetModel.h"
 
 #include <QBrush>
 #include <QColor>
@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "automation/CellAddress.h"
+#include "base/CellAddress.h"
 #include "automation/Conversions.h"
 #include "automation/Variant.h"
 #include "spreadsheet/BookData.h"

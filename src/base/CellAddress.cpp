@@ -1,4 +1,4 @@
-#include "automation/CellAddress.h"
+#include "base/CellAddress.h"
 
 #include <algorithm>
 #include <utility>

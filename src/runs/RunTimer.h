@@ -2,9 +2,9 @@
 // A run's start time in whole seconds and its closing report "…运行总时间：n秒！".
 #include <string>
 
-#include "shell/UiService.h"
+#include "runs/UiService.h"
 
-namespace lorvane::shell {
+namespace lorvane::runs {
 
 class RunTimer {
 public:
@@ -19,4 +19,4 @@ private:
     long long start_;
 };
 
-}  // namespace lorvane::shell
+}  // namespace lorvane::runs

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "shell/UiService.h"
+#include "runs/UiService.h"
 
-namespace lorvane::shell {
+namespace lorvane::runs {
 
 class ScriptedUi : public UiService {
 public:
@@ -48,4 +48,4 @@ public:
     }
 };
 
-}  // namespace lorvane::shell
+}  // namespace lorvane::runs

@@ -1,9 +1,9 @@
-#include "shell/ConsoleUi.h"
+#include "runs/ConsoleUi.h"
 
 #include <chrono>
 #include <iostream>
 
-namespace lorvane::shell {
+namespace lorvane::runs {
 
 Answer ConsoleUi::message(const Message& m) {
     std::cerr << m.text << std::endl;
@@ -15,4 +15,4 @@ long long ConsoleUi::nowSeconds() {
     return duration_cast<seconds>(system_clock::now().time_since_epoch()).count();
 }
 
-}  // namespace lorvane::shell
+}  // namespace lorvane::runs

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "automation/CellAddress.h"
+#include "base/CellAddress.h"
 
 namespace lorvane {
 namespace {

@@ -3,9 +3,9 @@
 // default answer unless told otherwise, and there is no window to hide or show.
 #include <string>
 
-#include "shell/UiService.h"
+#include "runs/UiService.h"
 
-namespace lorvane::shell {
+namespace lorvane::runs {
 
 class ConsoleUi : public UiService {
 public:
@@ -22,4 +22,4 @@ private:
     Answer questionAnswer_;
 };
 
-}  // namespace lorvane::shell
+}  // namespace lorvane::runs

@@ -1,4 +1,4 @@
-#include "spreadsheet/window/WorkbookWindow.h"
+#include "shell/workbook/WorkbookWindow.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -11,12 +11,12 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "automation/AutomationError.h"
+#include "base/AutomationError.h"
 #include "automation/Workbook.h"
 #include "shell/FileDialog.h"
-#include "shell/UiService.h"
+#include "shell/RunServices.h"
 #include "spreadsheet/BookData.h"
-#include "spreadsheet/window/SheetModel.h"
+#include "shell/workbook/SheetModel.h"
 
 namespace lorvane::window {
 
@@ -61,7 +61,7 @@ int rowPixels(double points) { return std::max(4, static_cast<int>(points * 96.0
 
 }  // namespace
 
-WorkbookWindow::WorkbookWindow(Workbook* book, shell::UiService& ui) : QWidget(nullptr, Qt::Window), book_(book), ui_(ui) {
+WorkbookWindow::WorkbookWindow(Workbook* book, runs::UiService& ui) : QWidget(nullptr, Qt::Window), book_(book), ui_(ui) {
     setObjectName("工作簿窗口");
     setAttribute(Qt::WA_DeleteOnClose);
     resize(1100, 700);
@@ -203,7 +203,7 @@ void WorkbookWindow::save() {
         book_->Save();
         refresh(true);
     } catch (const AutomationError& e) {
-        ui_.message(shell::Message{e.description(), "错误", shell::Buttons::Ok, shell::Icon::Critical, shell::Answer::Ok});
+        ui_.message(runs::Message{e.description(), "错误", runs::Buttons::Ok, runs::Icon::Critical, runs::Answer::Ok});
     }
 }
 
@@ -214,7 +214,7 @@ void WorkbookWindow::saveAs() {
         book_->SaveAs(path);
         refresh(true);
     } catch (const AutomationError& e) {
-        ui_.message(shell::Message{e.description(), "错误", shell::Buttons::Ok, shell::Icon::Critical, shell::Answer::Ok});
+        ui_.message(runs::Message{e.description(), "错误", runs::Buttons::Ok, runs::Icon::Critical, runs::Answer::Ok});
     }
 }
 
@@ -244,7 +244,7 @@ void WorkbookWindow::closeEvent(QCloseEvent* event) {
         event->accept();
     } catch (const AutomationError& e) {
         engineClosing_ = false;
-        ui_.message(shell::Message{e.description(), "错误", shell::Buttons::Ok, shell::Icon::Critical, shell::Answer::Ok});
+        ui_.message(runs::Message{e.description(), "错误", runs::Buttons::Ok, runs::Icon::Critical, runs::Answer::Ok});
         event->ignore();
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The window of one open workbook: sheet tabs, a grid over the engine's cells, and the
 // 保存 / 另存为 buttons. Closing it closes the workbook (asking first when it was changed).
+#include "shell/RunServices.h"
 #include <QPointer>
 #include <QWidget>
 #include <map>
@@ -13,7 +14,6 @@ class QTableView;
 class QTimer;
 
 namespace lorvane::shell {
-class UiService;
 }
 
 namespace lorvane::window {
@@ -23,7 +23,7 @@ class SheetModel;
 class WorkbookWindow : public QWidget {
     Q_OBJECT
 public:
-    WorkbookWindow(Workbook* book, shell::UiService& ui);
+    WorkbookWindow(Workbook* book, runs::UiService& ui);
     Workbook* book() const { return book_; }
     QTableView* grid() const { return grid_; }
     QTabBar* tabs() const { return tabs_; }
@@ -47,7 +47,7 @@ private:
     void rebuildTabs();
     void applyGeometry();
     Workbook* book_;
-    shell::UiService& ui_;
+    runs::UiService& ui_;
     QTableView* grid_;
     QTabBar* tabs_;
     SheetModel* model_;
@@ -60,7 +60,7 @@ private:
 // Keeps one window per open workbook of every application, shown while the application is visible.
 class WorkbookWindows : public ApplicationObserver {
 public:
-    explicit WorkbookWindows(shell::UiService& ui) : ui_(ui) {}
+    explicit WorkbookWindows(runs::UiService& ui) : ui_(ui) {}
     ~WorkbookWindows() override;
     WorkbookWindow* windowOf(Workbook* book) const;
     std::vector<WorkbookWindow*> windows() const;
@@ -75,7 +75,7 @@ public:
 
 private:
     WorkbookWindow* ensure(Workbook* book);
-    shell::UiService& ui_;
+    runs::UiService& ui_;
     std::map<Workbook*, QPointer<WorkbookWindow>> windows_;
 };
 

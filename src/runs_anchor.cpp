@@ -1,1 +1,0 @@
-// Keeps the runs library non-empty before any operation is built.
