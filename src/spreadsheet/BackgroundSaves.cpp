@@ -5,9 +5,12 @@
 #include <filesystem>
 #include <mutex>
 #include <optional>
+#include <system_error>
+#include <system_error>
 #include <thread>
 #include <utility>
 
+#include "base/AutomationError.h"
 #include "spreadsheet/Package.h"
 #include "spreadsheet/SafeSave.h"
 #include "spreadsheet/WorkbookFile.h"
@@ -30,7 +33,14 @@ public:
     void add(std::string path, std::string target, std::string bytes) {
         std::unique_lock lock(mutex_);
         // Started before anything is queued: a thread that cannot start fails this save here.
-        if (!worker_.joinable()) worker_ = std::thread(&BackgroundSaver::run, this);
+        if (!worker_.joinable()) {
+            try {
+                worker_ = std::thread(&BackgroundSaver::run, this);
+            } catch (const std::system_error& e) {
+                throw AutomationError(errc::kMethodFailed, "无法启动保存文件的线程（" + e.code().message() + "），文件“" +
+                                                               std::filesystem::path(target).filename().string() + "”没有保存。");
+            }
+        }
         changed_.wait(lock, [&] { return queue_.size() < kMaxWaiting; });
         queue_.push_back({std::move(path), std::move(target), std::move(bytes)});
         ++pending_;

@@ -1,12 +1,15 @@
 #include "spreadsheet/LegacyXls.h"
 
 #include <fcntl.h>
+#include <spawn.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
+#include <string_view>
 #include <filesystem>
 #include <thread>
 
@@ -36,28 +39,44 @@ std::string fileUrl(const std::string& path) {
     return url;
 }
 
+// The environment of the child: ours with HOME replaced, built before the child starts (after a
+// fork in a threaded program only async-signal-safe calls are allowed, and setenv is none).
+std::vector<std::string> childEnvironment(const std::string& home) {
+    std::vector<std::string> env;
+    for (char** e = environ; e && *e; ++e)
+        if (std::string_view(*e).rfind("HOME=", 0) != 0) env.emplace_back(*e);
+    env.push_back("HOME=" + home);
+    return env;
+}
+
+std::vector<char*> pointersTo(std::vector<std::string>& texts) {
+    std::vector<char*> out;
+    for (std::string& t : texts) out.push_back(t.data());
+    out.push_back(nullptr);
+    return out;
+}
+
 // Runs argv with its output going to `logPath`; kills the whole process group after `seconds`.
-// Returns the exit status, or -1 on timeout.
-int runWithTimeout(const std::vector<std::string>& args, const std::string& logPath, const std::string& home, int seconds) {
-    std::vector<char*> argv;
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    pid_t pid = ::fork();
-    if (pid < 0) throw AutomationError(errc::kMethodFailed, "无法启动 LibreOffice（系统资源不足）。");
-    if (pid == 0) {
-        ::setpgid(0, 0);
-        int log = ::open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        int null = ::open("/dev/null", O_RDONLY);
-        if (null >= 0) ::dup2(null, 0);
-        if (log >= 0) {
-            ::dup2(log, 1);
-            ::dup2(log, 2);
-        }
-        ::setenv("HOME", home.c_str(), 1);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    ::setpgid(pid, pid);
+// Returns the exit status, or -1 on timeout. posix_spawn does in the child only what is safe
+// with other threads running in this program.
+int runWithTimeout(std::vector<std::string> args, const std::string& logPath, const std::string& home, int seconds) {
+    std::vector<char*> argv = pointersTo(args);
+    std::vector<std::string> envTexts = childEnvironment(home);
+    std::vector<char*> envp = pointersTo(envTexts);
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attr;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawnattr_init(&attr);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attr, 0);  // its own group, so that its helpers go with it
+    pid_t pid = 0;
+    int failed = posix_spawn(&pid, argv[0], &actions, &attr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attr);
+    if (failed) throw AutomationError(errc::kMethodFailed, "无法启动 LibreOffice（" + std::string(std::strerror(failed)) + "）。");
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
     for (;;) {
         int status = 0;
@@ -104,7 +123,10 @@ std::string libreOfficeMissingMessage(const std::string& fileName) {
 }
 
 TempFolder::TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "lorvane-XXXXXX").string();
+    std::error_code ec;
+    fs::path temp = fs::temp_directory_path(ec);
+    if (ec) temp = "/tmp";
+    std::string pattern = (temp / "lorvane-XXXXXX").string();
     if (!::mkdtemp(pattern.data())) throw AutomationError(errc::kPermission, "无法创建临时文件夹。");
     path_ = pattern;
 }
@@ -124,9 +146,13 @@ std::vector<std::string> convertWithLibreOffice(const std::vector<std::string>& 
     TempFolder work;
     fs::path in = fs::path(work.path()) / "in";
     fs::path profile = fs::path(work.path()) / "profile";
-    fs::create_directories(in);
-    fs::create_directories(profile);
-    fs::create_directories(outDir);
+    for (const fs::path& folder : {in, profile, fs::path(outDir)}) {
+        std::error_code ec;
+        fs::create_directories(folder, ec);
+        if (ec)
+            throw AutomationError(errc::kPermission, "无法创建 LibreOffice 转换用的文件夹“" + folder.string() + "”（" +
+                                                         ec.message() + "）。");
+    }
     // Inputs are linked under neutral names: no clash between equal names from different
     // folders, and no trouble with characters LibreOffice's command line dislikes.
     std::vector<std::string> args = {soffice, "--headless", "--invisible", "--norestore", "--nolockcheck", "--nodefault",
@@ -144,12 +170,13 @@ std::vector<std::string> convertWithLibreOffice(const std::vector<std::string>& 
         if (ext.empty()) ext = ".xls";
         fs::path link = in / (std::to_string(i) + ext);
         std::error_code ec;
-        fs::create_symlink(fs::absolute(inputs[i]), link, ec);
+        fs::create_symlink(fs::absolute(inputs[i], ec), link, ec);
         if (ec) fs::copy_file(inputs[i], link, ec);
         if (ec) continue;
         args.push_back(link.string());
     }
-    int status = runWithTimeout(args, (fs::path(work.path()) / "soffice.log").string(), work.path(), timeoutSeconds(inputs.size()));
+    int status = runWithTimeout(std::move(args), (fs::path(work.path()) / "soffice.log").string(), work.path(),
+                                timeoutSeconds(inputs.size()));
     if (status == -1)
         throw AutomationError(errc::kMethodFailed, "LibreOffice 转换“" + fs::path(inputs.front()).filename().string() +
                                                        "”等文件超时，已停止转换。");

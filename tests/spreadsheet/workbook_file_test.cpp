@@ -11,10 +11,12 @@
 #include "BookCompare.h"
 #include "base/AutomationError.h"
 #include "automation/Variant.h"
+#include "spreadsheet/LegacyXls.h"
 #include "spreadsheet/Package.h"
 #include "spreadsheet/SafeSave.h"
 #include "spreadsheet/WorkbookFile.h"
 #include "spreadsheet/ZipArchive.h"
+#include "support/Corpus.h"
 #include "support/MemoryLimit.h"
 
 namespace fs = std::filesystem;
@@ -23,7 +25,7 @@ using namespace lorvane::sheet;
 
 namespace {
 
-const fs::path kCorpus = LORVANE_CORPUS_DIR;
+const fs::path kCorpus = lorvane::testing::corpusDir();
 
 class WorkbookFileTest : public ::testing::Test {
 protected:
@@ -160,6 +162,7 @@ TEST_F(WorkbookFileTest, StaleFormulasLoseTheirCachedValueAndAskForRecalculation
 }
 
 TEST_F(WorkbookFileTest, SharedFormulasAreExpandedForEachCell) {
+    LORVANE_SKIP_WITHOUT_CORPUS();
     auto book = readWorkbookFile((kCorpus / "xlsx/poi_shared_formulas.xlsx").string());
     const SheetData& s = *book->sheets[0];
     ASSERT_TRUE(s.find(2, 1) && s.find(3, 1) && s.find(41, 1));
@@ -170,6 +173,7 @@ TEST_F(WorkbookFileTest, SharedFormulasAreExpandedForEachCell) {
 }
 
 TEST_F(WorkbookFileTest, DatesOfThe1904SystemBecome1900Serials) {
+    LORVANE_SKIP_WITHOUT_CORPUS();
     auto book = readWorkbookFile((kCorpus / "xlsx/xlsxwriter_date_1904_02.xlsx").string());
     ASSERT_TRUE(book->date1904);
     const Cell* a2 = book->sheets[0]->find(2, 1);
@@ -181,6 +185,7 @@ TEST_F(WorkbookFileTest, DatesOfThe1904SystemBecome1900Serials) {
 }
 
 TEST_F(WorkbookFileTest, RichTextKeepsItsRunsAndReadsAsPlainText) {
+    LORVANE_SKIP_WITHOUT_CORPUS();
     auto book = readWorkbookFile((kCorpus / "xlsx/xlsxwriter_rich_string12.xlsx").string());
     bool found = false;
     for (std::uint32_t i = 0; i < book->strings.size(); ++i)
@@ -193,6 +198,7 @@ TEST_F(WorkbookFileTest, RichTextKeepsItsRunsAndReadsAsPlainText) {
 }
 
 TEST_F(WorkbookFileTest, DeletedSheetTakesItsDrawingsAndRelationshipsWithIt) {
+    LORVANE_SKIP_WITHOUT_CORPUS();
     auto book = readWorkbookFile((kCorpus / "xlsx/excelize_Book1.xlsx").string());
     ASSERT_EQ(book->sheets.size(), 2u);
     book->sheets.erase(book->sheets.begin());
@@ -213,6 +219,7 @@ TEST_F(WorkbookFileTest, DeletedSheetTakesItsDrawingsAndRelationshipsWithIt) {
 }
 
 TEST_F(WorkbookFileTest, CopiedSheetNeverSharesTheOriginalsParts) {
+    LORVANE_SKIP_WITHOUT_CORPUS();
     auto book = readWorkbookFile((kCorpus / "xlsx/excelize_Book1.xlsx").string());
     const SheetData& original = *book->sheets[0];
     auto copy = std::make_unique<SheetData>();
@@ -245,6 +252,7 @@ TEST_F(WorkbookFileTest, CopiedSheetNeverSharesTheOriginalsParts) {
 }
 
 TEST_F(WorkbookFileTest, EditedWorkbookKeepsWhatWasNotEdited) {
+    LORVANE_SKIP_WITHOUT_CORPUS();
     std::string source = (kCorpus / "xlsx/excelize_Book1.xlsx").string();
     auto book = readWorkbookFile(source);
     auto untouched = readWorkbookFile(source);
@@ -283,6 +291,7 @@ TEST_F(WorkbookFileTest, EditedWorkbookKeepsWhatWasNotEdited) {
 }
 
 TEST_F(WorkbookFileTest, MacrosStayInXlsmAndLeaveWhenSavedAsXlsx) {
+    LORVANE_SKIP_WITHOUT_CORPUS();
     auto book = readWorkbookFile((kCorpus / "xlsx/xlsxwriter_macro01.xlsm").string());
     writeWorkbookFile(*book, path("m.xlsm"), FileFormat::Xlsm);
     writeWorkbookFile(*book, path("m.xlsx"), FileFormat::Xlsx);
@@ -488,6 +497,19 @@ TEST_F(WorkbookFileTest, ZeroColumnWidthIsWrittenBack) {
     std::string xml = entry(path("saved.xlsx"), "xl/worksheets/sheet1.xml");
     EXPECT_NE(xml.find("<col min=\"5\" max=\"6\" width=\"0\" hidden=\"1\" customWidth=\"1\"/>"), std::string::npos) << xml;
     EXPECT_NE(xml.find("<col min=\"7\" max=\"7\" hidden=\"1\"/>"), std::string::npos) << xml;
+}
+
+// Failures of the LibreOffice conversion are the engine's errors with a Chinese text, whether
+// LibreOffice is missing or the folder for its output cannot be made.
+TEST_F(WorkbookFileTest, ConversionFailuresAreAutomationErrors) {
+    writeStreamedSheetPackage(path("a.xlsx"), "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>",
+                              ' ', 0, "</sheetData></worksheet>");
+    try {
+        convertWithLibreOffice({path("a.xlsx")}, "/proc/lorvane-no-such-folder/out", "xls");
+        ADD_FAILURE() << "no error";
+    } catch (const AutomationError& e) {
+        EXPECT_NE(e.description().find("\xE6"), std::string::npos) << e.description();
+    }
 }
 
 }  // namespace

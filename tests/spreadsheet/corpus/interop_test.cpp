@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "base/AutomationError.h"
+#include "support/Corpus.h"
 #include "spreadsheet/BookData.h"
 #include "spreadsheet/LegacyXls.h"
 #include "spreadsheet/WorkbookFile.h"
@@ -21,7 +22,7 @@ using namespace lorvane::sheet;
 
 namespace {
 
-const fs::path kCorpus = LORVANE_CORPUS_DIR;
+const fs::path kCorpus = lorvane::testing::corpusDir();
 
 using Grid = std::vector<std::vector<std::string>>;
 
@@ -128,6 +129,7 @@ std::unique_ptr<BookData> mixedBook() {
 }
 
 TEST_F(Interop, WrittenWorkbookOpensInLibreOfficeWithItsValues) {
+    LORVANE_SKIP_WITHOUT_CORPUS();
     auto book = mixedBook();
     writeWorkbookFile(*book, path("mixed.xlsx"), FileFormat::Xlsx);
     // A corpus workbook round-tripped through the engine, too.
@@ -151,7 +153,7 @@ TEST_F(Interop, WrittenWorkbookOpensInLibreOfficeWithItsValues) {
 }
 
 TEST_F(Interop, WrittenWorkbookOpensInOpenpyxl) {
-    if (!fs::exists("/usr/bin/python3")) GTEST_SKIP();
+    LORVANE_SKIP_WITHOUT_OPENPYXL();
     auto book = mixedBook();
     writeWorkbookFile(*book, path("mixed.xlsx"), FileFormat::Xlsx);
     std::string script = path("dump.py");
@@ -171,7 +173,8 @@ TEST_F(Interop, WrittenWorkbookOpensInOpenpyxl) {
 // Files whose parts are prefixed, strict, wrapped or macro-enabled: what the engine writes from
 // them reads in openpyxl with as many values as the originals.
 TEST_F(Interop, RoundTrippedCorpusFilesOpenInOpenpyxl) {
-    if (!fs::exists("/usr/bin/python3")) GTEST_SKIP();
+    LORVANE_SKIP_WITHOUT_CORPUS();
+    LORVANE_SKIP_WITHOUT_OPENPYXL();
     const char* files[] = {"tealeg_namespaced.xlsx", "excelize_Book1.xlsx", "poi_WithChartSheet.xlsx",
                            "xlsxwriter_dynamic_array01.xlsx", "sheetjs_metadata_2019.xlsx", "poi_stress002.xlsx",
                            "poi_mv-calculator-final-2-20-2013.xlsm", "poi_49273.xlsx", "calamine_rph.xlsx",
@@ -206,6 +209,7 @@ TEST_F(Interop, RoundTrippedCorpusFilesOpenInOpenpyxl) {
 }
 
 TEST_F(Interop, LegacyWorkbooksOpenThroughLibreOfficeInOneCall) {
+    LORVANE_SKIP_WITHOUT_CORPUS();
     std::vector<std::string> paths;
     for (const auto& e : fs::directory_iterator(kCorpus / "xls")) paths.push_back(e.path().string());
     std::sort(paths.begin(), paths.end());
@@ -231,6 +235,7 @@ TEST_F(Interop, LegacyWorkbooksOpenThroughLibreOfficeInOneCall) {
 }
 
 TEST_F(Interop, SavingAsXlsKeepsTheFormatAndTheValues) {
+    LORVANE_SKIP_WITHOUT_CORPUS();
     auto book = mixedBook();
     writeWorkbookFile(*book, path("legacy.xls"), FileFormat::Xls);
     std::string head = slurp(path("legacy.xls")).substr(0, 8);
@@ -244,6 +249,7 @@ TEST_F(Interop, SavingAsXlsKeepsTheFormatAndTheValues) {
 }
 
 TEST(LegacyWithoutLibreOffice, NamesThePackageToInstall) {
+    LORVANE_SKIP_WITHOUT_CORPUS();
     ::setenv("LORVANE_SOFFICE", "/nonexistent/soffice", 1);
     try {
         readWorkbookFile((kCorpus / "xls/poi_SampleSS.xls").string());
