@@ -3,9 +3,9 @@
 #include <vector>
 
 #include "base/NameFolding.h"
+#include "base/Utf8.h"
 
 namespace lorvane {
-
 
 int charCount(std::string_view utf8) {
     int n = 0;

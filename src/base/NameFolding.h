@@ -7,9 +7,6 @@
 
 namespace lorvane {
 
-// Decodes one UTF-8 sequence at i (advancing i); malformed bytes come out as themselves.
-char32_t nextCodePoint(std::string_view utf8, std::size_t& i);
-
 // The folded form of a name: equal for exactly the names namesEqualIgnoringCase() calls equal,
 // so it can key a map.
 std::string foldName(std::string_view name);

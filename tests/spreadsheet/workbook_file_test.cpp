@@ -27,6 +27,18 @@ namespace {
 
 const fs::path kCorpus = lorvane::testing::corpusDir();
 
+// The parts around one sheet that a minimal package needs.
+const std::string kContentTypes = "<?xml version=\"1.0\"?><Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"/>";
+const std::string kRootRels =
+    "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship Id=\"rId1\" "
+    "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>";
+const std::string kWorkbookRels =
+    "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship Id=\"rId1\" "
+    "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" Target=\"worksheets/sheet1.xml\"/></Relationships>";
+const std::string kWorkbook =
+    "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
+    "<sheets><sheet name=\"S\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>";
+
 class WorkbookFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -368,19 +380,9 @@ TEST_F(WorkbookFileTest, SavingIntoAMissingFolderIsAPathError) {
 }
 
 TEST_F(WorkbookFileTest, HostileAndBrokenFilesGiveAutomationErrors) {
-    const std::string ct = "<?xml version=\"1.0\"?><Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"/>";
-    const std::string rootRels =
-        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship Id=\"rId1\" "
-        "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>";
-    const std::string wbRels =
-        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship Id=\"rId1\" "
-        "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" Target=\"worksheets/sheet1.xml\"/></Relationships>";
-    const std::string wb =
-        "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
-        "<sheets><sheet name=\"S\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>";
     auto package = [&](const std::string& sheetXml) {
-        return std::vector<std::pair<std::string, std::string>>{{"[Content_Types].xml", ct}, {"_rels/.rels", rootRels},
-                                                                {"xl/workbook.xml", wb}, {"xl/_rels/workbook.xml.rels", wbRels},
+        return std::vector<std::pair<std::string, std::string>>{{"[Content_Types].xml", kContentTypes}, {"_rels/.rels", kRootRels},
+                                                                {"xl/workbook.xml", kWorkbook}, {"xl/_rels/workbook.xml.rels", kWorkbookRels},
                                                                 {"xl/worksheets/sheet1.xml", sheetXml}};
     };
     const std::string sheetHead = "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>";
@@ -424,21 +426,11 @@ TEST_F(WorkbookFileTest, HostileAndBrokenFilesGiveAutomationErrors) {
 // the deflater so that a part of gigabytes never sits in memory.
 void writeStreamedSheetPackage(const std::string& path, const std::string& head, char filler, std::size_t count,
                                const std::string& tail) {
-    const std::string ct = "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"/>";
-    const std::string rootRels =
-        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship Id=\"rId1\" "
-        "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>";
-    const std::string wbRels =
-        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship Id=\"rId1\" "
-        "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" Target=\"worksheets/sheet1.xml\"/></Relationships>";
-    const std::string wb =
-        "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
-        "<sheets><sheet name=\"S\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>";
     ZipWriter zip;
-    zip.add("[Content_Types].xml", ct);
-    zip.add("_rels/.rels", rootRels);
-    zip.add("xl/workbook.xml", wb);
-    zip.add("xl/_rels/workbook.xml.rels", wbRels);
+    zip.add("[Content_Types].xml", kContentTypes);
+    zip.add("_rels/.rels", kRootRels);
+    zip.add("xl/workbook.xml", kWorkbook);
+    zip.add("xl/_rels/workbook.xml.rels", kWorkbookRels);
     PartDeflater sheet;
     sheet.write(head);
     const std::string piece(1u << 20, filler);
