@@ -1,6 +1,7 @@
 #include "runs/TableLayout.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "automation/Conversions.h"
 #include "automation/Range.h"
@@ -11,8 +12,13 @@
 
 namespace lorvane::runs {
 
-std::optional<std::string> countFrom(std::string_view text, std::string_view field, int low, int high, int& out) {
-    double v = convert::roundHalfEven(convert::leadingValue(text));
+std::optional<std::string> countFrom(std::string_view text, std::string_view field, int low, int high, int& out,
+                                     bool whole) {
+    double read = convert::leadingValue(text);
+    if (whole && read != std::floor(read))
+        return "您输入的" + std::string(field) + "“" + std::string(text) + "”不是整数，请输入" + std::to_string(low) + "到" +
+               std::to_string(high) + "之间的整数！";
+    double v = convert::roundHalfEven(read);
     if (!(v >= low && v <= high))
         return "您输入的" + std::string(field) + "“" + std::string(text) + "”超出范围，请输入" + std::to_string(low) + "到" +
                std::to_string(high) + "之间的数！";
@@ -20,17 +26,23 @@ std::optional<std::string> countFrom(std::string_view text, std::string_view fie
     return std::nullopt;
 }
 
-std::optional<std::string> convertLayout(const TableLayoutTexts& r, std::string_view keyField, TableLayout& out) {
-    if (r.keyColumn.empty()) return "您未输入【" + std::string(keyField) + "】，请先输入！";
-    if (std::string m = keyColumnMessage(r.keyColumn, keyField); !m.empty()) return m;
-    if (std::string m = columnRangeMessage(r.keyColumn, keyField); !m.empty()) return m;
-    out.keyColumn = columnIndex(r.keyColumn);
+std::optional<std::string> convertLayout(const TableLayoutTexts& r, std::string_view keyField, TableLayout& out,
+                                         LayoutRules rules) {
+    out.keyColumn = 0;
+    if (r.keyColumn.empty()) {
+        if (rules.keyRequired) return "您未输入【" + std::string(keyField) + "】，请先输入！";
+    } else {
+        if (std::string m = keyColumnMessage(r.keyColumn, keyField); !m.empty()) return m;
+        if (std::string m = columnRangeMessage(r.keyColumn, keyField); !m.empty()) return m;
+        out.keyColumn = columnIndex(r.keyColumn);
+    }
     if (!convert::isNumeric(r.titleRows))
         return std::string("您未输入标题行数或输入的标题行数不是数字，请重新输入！\n\n如果没有标题行，请输入“0”！");
-    if (auto m = countFrom(r.titleRows, "标题行数", 0, kMaxRows - 1, out.titleRows)) return m;
-    if (auto m = countFrom(r.maxRows, "最大行数", 0, kMaxRows, out.maxRows)) return m;
-    if (auto m = countFrom(r.maxColumns, "最大列数", 0, kMaxColumns, out.maxColumns)) return m;
-    if (auto m = countFrom(r.footerRows, "表底文字行数", 0, kMaxRows - 1, out.footerRows)) return m;
+    const bool whole = rules.wholeCounts;
+    if (auto m = countFrom(r.titleRows, "标题行数", 0, kMaxRows - 1, out.titleRows, whole)) return m;
+    if (auto m = countFrom(r.maxRows, "最大行数", 0, kMaxRows, out.maxRows, whole)) return m;
+    if (auto m = countFrom(r.maxColumns, "最大列数", 0, kMaxColumns, out.maxColumns, whole)) return m;
+    if (auto m = countFrom(r.footerRows, "表底文字行数", 0, kMaxRows - 1, out.footerRows, whole)) return m;
     out.footerFlag = r.footerFlag == "是";
     out.keep = r.keep == "是";
     return std::nullopt;

@@ -38,11 +38,20 @@ struct TableLayout {
 
 // A count from a control: its leading value taken to a whole number, within [low, high]; else
 // the message naming the field.
-std::optional<std::string> countFrom(std::string_view text, std::string_view field, int low, int high, int& out);
+std::optional<std::string> countFrom(std::string_view text, std::string_view field, int low, int high, int& out,
+                                     bool whole = false);
+
+// How strict the conversion is: whether the key column must be given (else empty means none,
+// keyColumn 0), and whether counts must be whole numbers (else they are rounded half to even).
+struct LayoutRules {
+    bool keyRequired = true;
+    bool wholeCounts = false;
+};
 
 // Converts the texts; `keyField` names the key column in messages ("拆分依据列", "对比列").
 // On a text the run cannot use, returns the message instead.
-std::optional<std::string> convertLayout(const TableLayoutTexts& texts, std::string_view keyField, TableLayout& out);
+std::optional<std::string> convertLayout(const TableLayoutTexts& texts, std::string_view keyField, TableLayout& out,
+                                         LayoutRules rules = {});
 
 // A table measured on its sheet by its layout: how far the used range goes, how many columns
 // are taken, the last data row, the title rows and the footer.
