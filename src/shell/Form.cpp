@@ -9,7 +9,9 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
+#include <QTimer>
 
 #include <new>
 
@@ -158,8 +160,22 @@ void Form::fireClick(QWidget* w) { run(click_, w); }
 void Form::fireMouseMove(QWidget* w) { run(mouseMove_, w); }
 void Form::fireLostFocus(QWidget* w) { run(lostFocus_, w); }
 
+namespace {
+int leavingDepth = 0;  // LostFocus handlers running: the focus is still on its way elsewhere
+}  // namespace
+
 void Form::focusTo(QWidget* w) {
-    if (w && w->isEnabled()) w->setFocus(Qt::OtherFocusReason);
+    if (!w || !w->isEnabled()) return;
+    // Inside a LostFocus handler Qt has not finished moving the focus away yet; setting it now
+    // would be undone by that move, so it is set once the move is over.
+    if (leavingDepth > 0) {
+        QPointer<QWidget> target = w;
+        QTimer::singleShot(0, w, [target] {
+            if (target && target->isEnabled()) target->setFocus(Qt::OtherFocusReason);
+        });
+        return;
+    }
+    w->setFocus(Qt::OtherFocusReason);
 }
 
 void Form::makeTopMost() { setWindowFlag(Qt::WindowStaysOnTopHint, true); }
@@ -169,8 +185,11 @@ bool Form::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::FocusOut: {
         // Focus going to a message box or another program is no LostFocus.
         auto reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+            ++leavingDepth;
             run(lostFocus_, watched);
+            --leavingDepth;
+        }
         break;
     }
     case QEvent::MouseMove:

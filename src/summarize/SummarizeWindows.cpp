@@ -6,11 +6,16 @@
 #include <QPushButton>
 
 #include "automation/Application.h"
+#include "automation/Conversions.h"
+#include "automation/SheetNames.h"
+#include "automation/Workbook.h"
+#include "automation/Worksheet.h"
 #include "shell/ChooserLayout.h"
 #include "shell/FileDialog.h"
 #include "shell/MainWindow.h"
 #include "shell/RunServices.h"
 #include "shell/WindowKit.h"
+#include "summarize/SummarizeSheets.h"
 
 namespace lorvane::summarize {
 
@@ -82,14 +87,99 @@ SummarizeSheetsWindow::SummarizeSheetsWindow(Session& session)
     layout_ = std::make_unique<TableLayoutInputs>(*this, session.ui, summarizeLayout(*this, false, false));
     bindExample<FillExampleWindow>(*this, session);
     bindClose(*this, [this] { session_.closeOptionsWindow(this, true); });
+    onClick(control("汇总表名"), [this] { summaryChosen(); });
+    onLostFocus(control("汇总表名"), [this] { checkExistingName(); });
+    onClick(control("是否存在"), [this] { existsChosen(); });
+    onClick(control("确定"), [this] { confirm(); });
     makeTopMost();
 }
 
 QComboBox* SummarizeSheetsWindow::sheetList() const { return control<QComboBox>("汇总表名"); }
 
-SummarizeSheetsTexts SummarizeSheetsWindow::request() const {
+SummarizeSheetsRequest SummarizeSheetsWindow::request() const {
     auto t = [this](const char* n) { return ss(textOf(control(n))); };
-    return {t("汇总表名"), t("是否存在"), t("标题行数"), t("表底文字"), t("表底文字行数"), t("是否保留"), t("最大列数"), t("依据列")};
+    SummarizeSheetsRequest r;
+    r.summaryName = t("汇总表名");
+    r.exists = t("是否存在");
+    r.titleRows = t("标题行数");
+    r.footerFlag = t("表底文字");
+    r.footerRows = t("表底文字行数");
+    r.keep = t("是否保留");
+    r.maxColumns = t("最大列数");
+    r.keyColumn = t("依据列");
+    return r;
+}
+
+void SummarizeSheetsWindow::summaryChosen() {
+    // The chosen sheet comes to the front in the workbook window.
+    std::string name = ss(textOf(control("汇总表名")));
+    if (session_.SourceWorkbook) {
+        if (Worksheet* ws = session_.SourceWorkbook->Worksheets().Find(name)) ws->Activate();
+    }
+    focusTo(control("标题行数"));
+}
+
+void SummarizeSheetsWindow::checkExistingName() {
+    if (!session_.SourceWorkbook || ss(textOf(control("是否存在"))) != "否") return;
+    const std::string name = ss(textOf(control("汇总表名")));
+    for (Worksheet* ws : session_.SourceWorkbook->Worksheets()) {
+        if (!sheetNamesEqual(ws->Name(), name)) continue;
+        if (nameWarnings_ != 1) {
+            session_.ui.message(Message{"工作薄中已经存在您输入的工作表名，请重新输入！"});
+            focusTo(control("汇总表名"));
+            ++nameWarnings_;
+            return;
+        }
+        session_.ui.message(Message{"您确定要将【" + name + "】作为要汇总的工作表名？"});
+        setTextOf(control("是否存在"), QStringLiteral("是"));
+        focusTo(control("标题行数"));
+        return;
+    }
+}
+
+void SummarizeSheetsWindow::existsChosen() {
+    // The focus leaves first: the footer group may be hidden below, and a hidden control that
+    // has the focus hands it down the tab chain.
+    focusTo(control("汇总表名"));
+    if (ss(textOf(control("是否存在"))) == "否") {
+        setTextOf(control("汇总表名称"), QStringLiteral("请输入汇总表名"));
+        setTextOf(control("汇总表名"), QStringLiteral("汇总表"));
+    } else {
+        setTextOf(control("汇总表名称"), QStringLiteral("请选择汇总表名"));
+        setTextOf(control("汇总表名"), QStringLiteral("请选择汇总表名称"));
+        setTextOf(control("表底文字"), QStringLiteral("否"));
+        setTextOf(control("表底文字行数"), QString());
+    }
+    nameWarnings_ = 0;
+    focusTo(control("汇总表名"));
+}
+
+void SummarizeSheetsWindow::confirm() {
+    SummarizeSheetsRequest r = request();
+    auto refuse = [this](const std::string& text, const char* focus) {
+        session_.ui.message(Message{text});
+        if (focus) focusTo(control(focus));
+    };
+    if (r.titleRows.empty())
+        return refuse("您未输入标题行数，请先输入标题行数，用数字表示，没有标题行数的话请输入“0”！", nullptr);
+    if (!convert::isNumeric(r.titleRows)) return refuse("您输入的标题行数不是数字，请重新输入！", nullptr);
+    if (r.summaryName == "请选择汇总表名称") return refuse("您还未选择汇总表名称，请先选择汇总表名称！", "汇总表名");
+    if (r.footerFlag == "是" && r.footerRows.empty())
+        return refuse("请正确输入表底行数，如没有表底文字，请将“表格是否有表底文字”选为“否”！", "表底文字行数");
+    Session& session = session_;
+    std::shared_ptr<Application> app = session.SpreadsheetApp;
+    Workbook* book = session.SourceWorkbook;
+    if (!app || !book || !book->isOpen()) {
+        unload();
+        session.ui.inform("要汇总的工作薄已经关闭，无法汇总，请重新选择表格文件。");
+        session.showMain();
+        return;
+    }
+    // What can be refused is refused here, while the entries can still be corrected.
+    SummarizeSheetsPlan plan;
+    if (auto refusal = planSummarizeSheets(r, *book, plan)) return refuse(*refusal, nullptr);
+    unload();
+    runSummarizeSheets(r, *app, *book, session.ui);
 }
 
 // ---- 汇总多工作薄 ----

@@ -6,6 +6,7 @@
 
 #include "shell/Form.h"
 #include "shell/TableLayoutInputs.h"
+#include "summarize/SummarizeRequest.h"
 
 class QComboBox;
 class QLabel;
@@ -16,22 +17,25 @@ class Session;
 
 namespace lorvane::summarize {
 
-// The texts of 选择要汇总工作薄的工作表 as its OK button reads them.
-struct SummarizeSheetsTexts {
-    std::string sheetName, exists, titleRows, footer, footerRows, keep, maxColumns, keyColumn;
-};
-
+// 选择要汇总工作薄的工作表: the options of summarizing the sheets of one workbook.
 class SummarizeSheetsWindow : public shell::Form {
     Q_OBJECT
 public:
     static constexpr const char* kName = "选择要汇总工作薄的工作表";
     explicit SummarizeSheetsWindow(shell::Session& session);
     QComboBox* sheetList() const;
-    SummarizeSheetsTexts request() const;
+    // The texts of the controls as 确定 reads them.
+    SummarizeSheetsRequest request() const;
 
 private:
+    void summaryChosen();
+    void checkExistingName();
+    void existsChosen();
+    void confirm();
+
     shell::Session& session_;
     std::unique_ptr<shell::TableLayoutInputs> layout_;
+    int nameWarnings_ = 0;  // leaving 汇总表名 on a taken name is refused once, then accepted
 };
 
 // 汇总多工作薄: summarize the information of many workbooks, or total their values.

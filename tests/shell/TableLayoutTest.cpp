@@ -153,6 +153,7 @@ TEST_F(LayoutTest, MaximumBoxesWarnAndSomeKeepTheFocus) {
             auto* edit = child<QLineEdit>(w, box);
             edit->setFocus();
             child(w, r.footer)->setFocus(Qt::TabFocusReason);  // leave it empty
+            QCoreApplication::processEvents();                 // a refocus waits for the move to end
             if (!message) {
                 EXPECT_TRUE(ui.messages.empty()) << box;
                 continue;
@@ -251,10 +252,11 @@ TEST_F(LayoutTest, ExampleShowsWhileThePointerIsOnTheButton) {
     }
 }
 
-TEST_F(LayoutTest, OkDoesNothingYetOutsideTheSplitWindows) {
+TEST_F(LayoutTest, OkDoesNothingYetOnTheWindowsOfOperationsStillToCome) {
     for (const auto& r : rows()) {
         SCOPED_TRACE(r.name);
-        if (std::string(r.name).find("拆分") != std::string::npos) continue;  // their OK checks are tested with the split
+        // Their OK checks are tested with their operations.
+        if (std::string(r.name).find("拆分") != std::string::npos || std::string(r.name) == "汇总工作薄") continue;
         Form* w = open(r);
         w->fireClick(child(w, "确定"));
         static_cast<QPushButton*>(child(w, "确定"))->click();
