@@ -6,6 +6,7 @@
 #include "cli/ConvertCommand.h"
 #include "shell/Desktop.h"
 #include "split/SplitCommand.h"
+#include "summarize/SummarizeCommand.h"
 
 namespace {
 
@@ -16,7 +17,9 @@ const char* kUsage =
     "  lorvane convert IN OUT       另存为 .xlsx 或 .xls / save a workbook as .xlsx or .xls\n";
 
 // Every command, for --help and after a mistake alike.
-std::string usage() { return std::string(kUsage) + lorvane::split::splitCommandHelp(); }
+std::string usage() {
+    return std::string(kUsage) + lorvane::summarize::summarizeCommandHelp() + lorvane::split::splitCommandHelp();
+}
 
 }  // namespace
 
@@ -28,6 +31,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (std::strcmp(command, "convert") == 0) return lorvane::cli::runConvertCommand(argc - 1, argv + 1);
+    if (std::strcmp(command, "summarize-sheets") == 0) return lorvane::summarize::runSummarizeCommand(argc - 1, argv + 1);
     if (std::strcmp(command, "split-sheets") == 0 || std::strcmp(command, "split-books") == 0)
         return lorvane::split::runSplitCommand(argc - 1, argv + 1);
     if (command[0] == '-') return runDesktop(argc, argv);  // Qt's own options (-platform ...)

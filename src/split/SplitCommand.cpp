@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <iostream>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -10,6 +11,7 @@
 #include "automation/Constants.h"
 #include "automation/CreateObject.h"
 #include "automation/Workbook.h"
+#include "cli/CommandLine.h"
 #include "runs/ConsoleUi.h"
 #include "runs/RunTimer.h"
 #include "split/SplitIntoBooks.h"
@@ -21,69 +23,33 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Arguments {
+struct SplitArguments {
     bool books = false;
     std::string file, output;
     SplitRequest request;
-    bool sheetGiven = false, keyGiven = false, titleGiven = false, footerGiven = false, keepFooter = false;
 };
 
 // Parses the arguments; on a mistake returns what is wrong.
-std::optional<std::string> parse(int argc, char** argv, Arguments& a) {
+std::optional<std::string> parse(int argc, char** argv, SplitArguments& a) {
     a.books = std::string_view(argv[0]) == "split-books";
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        std::optional<std::string> inlineValue;
-        if (arg.rfind("--", 0) == 0) {
-            if (auto eq = arg.find('='); eq != std::string::npos) {
-                inlineValue = arg.substr(eq + 1);
-                arg.resize(eq);
-            }
-        }
-        auto value = [&](std::string& into) -> std::optional<std::string> {
-            if (inlineValue) into = *inlineValue;
-            else if (i + 1 < argc) into = argv[++i];
-            else return "选项 " + arg + " 缺少取值。";
-            return std::nullopt;
-        };
-        std::optional<std::string> problem;
-        if (arg == "--sheet") problem = value(a.request.sheetName), a.sheetGiven = true;
-        else if (arg == "--key") problem = value(a.request.keyColumn), a.keyGiven = true;
-        else if (arg == "--title-rows") problem = value(a.request.titleRows), a.titleGiven = true;
-        else if (arg == "--max-rows") problem = value(a.request.maxRows);
-        else if (arg == "--max-columns") problem = value(a.request.maxColumns);
-        else if (arg == "--footer-rows") problem = value(a.request.footerRows), a.footerGiven = true;
-        else if (arg == "--keep-footer" && !inlineValue) a.keepFooter = true;
-        else if (arg == "--output" && !a.books) problem = value(a.output);
-        else if (arg.size() > 1 && arg[0] == '-') return "不认识的选项：" + std::string(argv[i]) + "。";
-        else if (a.file.empty()) a.file = arg;
-        else return "多余的参数：" + arg + "。";
-        if (problem) return problem;
-    }
-    if (a.file.empty()) return std::string("缺少要拆分的工作薄文件。");
-    if (!a.sheetGiven) return std::string("缺少 --sheet（总表名称）。");
-    if (!a.keyGiven) return std::string("缺少 --key（拆分依据列）。");
-    if (!a.titleGiven) return std::string("缺少 --title-rows（标题行数）。");
-    if (!a.books && a.output.empty()) return std::string("缺少 --output（结果工作薄）。");
-    if (a.keepFooter && !a.footerGiven) return std::string("--keep-footer 要与 --footer-rows 一起使用。");
-    a.request.footerFlag = a.footerGiven ? "是" : "否";
-    a.request.keep = a.keepFooter ? "是" : "否";
+    std::set<std::string> valueOptions = {"--sheet", "--key", "--title-rows", "--max-rows", "--max-columns", "--footer-rows"};
+    if (!a.books) valueOptions.insert("--output");
+    cli::Arguments args;
+    if (auto problem = cli::parseArguments(argc, argv, valueOptions, {"--keep-footer"}, args)) return problem;
+    if (args.positional.empty()) return std::string("缺少要拆分的工作薄文件。");
+    a.file = args.positional.front();
+    if (!args.take("--sheet", a.request.sheetName)) return std::string("缺少 --sheet（总表名称）。");
+    if (!args.take("--key", a.request.keyColumn)) return std::string("缺少 --key（拆分依据列）。");
+    if (!args.take("--title-rows", a.request.titleRows)) return std::string("缺少 --title-rows（标题行数）。");
+    args.take("--max-rows", a.request.maxRows);
+    args.take("--max-columns", a.request.maxColumns);
+    bool footerGiven = args.take("--footer-rows", a.request.footerRows);
+    if (!a.books && !args.take("--output", a.output)) return std::string("缺少 --output（结果工作薄）。");
+    bool keepFooter = args.has("--keep-footer");
+    if (keepFooter && !footerGiven) return std::string("--keep-footer 要与 --footer-rows 一起使用。");
+    a.request.footerFlag = footerGiven ? "是" : "否";
+    a.request.keep = keepFooter ? "是" : "否";
     return std::nullopt;
-}
-
-// The path SaveAs writes for `output` in the .xlsx format.
-fs::path savedPath(const std::string& output) {
-    fs::path p = fs::absolute(output).lexically_normal();
-    std::string ext = p.extension().string();
-    for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-    if (ext != ".xlsx") p += ".xlsx";
-    return p;
-}
-
-bool sameFile(const fs::path& a, const fs::path& b) {
-    std::error_code ec;
-    if (fs::equivalent(a, b, ec)) return true;
-    return fs::weakly_canonical(a, ec) == fs::weakly_canonical(b, ec);
 }
 
 }  // namespace
@@ -106,13 +72,12 @@ const char* splitCommandHelp() {
 }
 
 int runSplitCommand(int argc, char** argv) {
-    Arguments args;
+    SplitArguments args;
     if (argc < 1) return 2;
-    for (int i = 1; i < argc; ++i)
-        if (std::string_view(argv[i]) == "--help" || std::string_view(argv[i]) == "-h") {
-            std::cout << splitCommandHelp();
-            return 0;
-        }
+    if (cli::wantsHelp(argc, argv)) {
+        std::cout << splitCommandHelp();
+        return 0;
+    }
     if (auto problem = parse(argc, argv, args)) {
         std::cerr << *problem << "\n\n" << splitCommandHelp();
         return 2;
@@ -122,7 +87,7 @@ int runSplitCommand(int argc, char** argv) {
         ui.inform(problem->text);
         return 1;
     }
-    if (!args.books && sameFile(savedPath(args.output), fs::absolute(args.file))) {
+    if (!args.books && cli::sameFile(cli::savedXlsxPath(args.output), fs::absolute(args.file))) {
         ui.inform("结果工作薄不能保存在源文件“" + args.file + "”上：源文件不会被改写，请换一个 --output。");
         return 1;
     }

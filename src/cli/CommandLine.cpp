@@ -1,0 +1,64 @@
+#include "cli/CommandLine.h"
+
+#include <string_view>
+
+namespace lorvane::cli {
+
+namespace fs = std::filesystem;
+
+bool Arguments::take(const std::string& option, std::string& into) const {
+    auto it = values.find(option);
+    if (it == values.end()) return false;
+    into = it->second;
+    return true;
+}
+
+std::optional<std::string> parseArguments(int argc, char** argv, const std::set<std::string>& valueOptions,
+                                          const std::set<std::string>& flagOptions, Arguments& out,
+                                          std::size_t maxPositional) {
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        std::optional<std::string> inlineValue;
+        if (arg.rfind("--", 0) == 0)
+            if (auto eq = arg.find('='); eq != std::string::npos) {
+                inlineValue = arg.substr(eq + 1);
+                arg.resize(eq);
+            }
+        if (valueOptions.count(arg)) {
+            if (inlineValue) out.values[arg] = *inlineValue;
+            else if (i + 1 < argc) out.values[arg] = argv[++i];
+            else return "选项 " + arg + " 缺少取值。";
+        } else if (flagOptions.count(arg) && !inlineValue) {
+            out.flags.insert(arg);
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return "不认识的选项：" + std::string(argv[i]) + "。";
+        } else if (out.positional.size() < maxPositional) {
+            out.positional.push_back(arg);
+        } else {
+            return "多余的参数：" + arg + "。";
+        }
+    }
+    return std::nullopt;
+}
+
+bool wantsHelp(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (std::string_view(argv[i]) == "--help" || std::string_view(argv[i]) == "-h") return true;
+    return false;
+}
+
+fs::path savedXlsxPath(const std::string& output) {
+    fs::path p = fs::absolute(output).lexically_normal();
+    std::string ext = p.extension().string();
+    for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    if (ext != ".xlsx") p += ".xlsx";
+    return p;
+}
+
+bool sameFile(const fs::path& a, const fs::path& b) {
+    std::error_code ec;
+    if (fs::equivalent(a, b, ec)) return true;
+    return fs::weakly_canonical(a, ec) == fs::weakly_canonical(b, ec);
+}
+
+}  // namespace lorvane::cli

@@ -1,0 +1,38 @@
+#pragma once
+// What the headless commands share: reading `--name value`, `--name=value` and `--flag`
+// arguments, and where an output file lands.
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace lorvane::cli {
+
+struct Arguments {
+    std::vector<std::string> positional;
+    std::map<std::string, std::string> values;  // by option name, "--sheet"
+    std::set<std::string> flags;
+
+    bool has(const std::string& option) const { return values.count(option) || flags.count(option); }
+    // The option's value into `into` when given; whether it was.
+    bool take(const std::string& option, std::string& into) const;
+};
+
+// Reads argv[1..argc-1] (argv[0] is the command): options of `valueOptions` take a value,
+// those of `flagOptions` none. On a mistake returns what is wrong, in Chinese.
+std::optional<std::string> parseArguments(int argc, char** argv, const std::set<std::string>& valueOptions,
+                                          const std::set<std::string>& flagOptions, Arguments& out,
+                                          std::size_t maxPositional = 1);
+
+// Whether --help or -h is among the arguments.
+bool wantsHelp(int argc, char** argv);
+
+// The path SaveAs writes for `output` in the .xlsx format.
+std::filesystem::path savedXlsxPath(const std::string& output);
+
+// Whether two paths name the same file (or would, once written).
+bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b);
+
+}  // namespace lorvane::cli
