@@ -1,0 +1,30 @@
+# Helpers of the benchmark scripts: timing commands with their peak memory, medians, ratios.
+# Sourced after `work` (a scratch folder), `limit` (seconds a run) and `repeat` are set.
+
+# run NAME COMMAND...: wall seconds and peak memory (KB) of one command into $work/NAME.{s,kb,rc}
+run() {
+  local name=$1; shift
+  /usr/bin/time -f '%e %M' -o "$work/$name.time" timeout "$limit" "$@" >"$work/$name.out" 2>"$work/$name.err"
+  echo $? >"$work/$name.rc"
+  read -r secs kb <"$work/$name.time" || true
+  echo "${secs:-nan}" >"$work/$name.s"
+  echo "${kb:-0}" >"$work/$name.kb"
+}
+
+# repeated NAME COMMAND...: `run` $repeat times; median seconds, largest memory, last status
+repeated() {
+  local name=$1; shift
+  local times=() kbs=() i
+  for ((i = 0; i < repeat; i++)); do
+    run "$name" "$@"
+    times+=("$(cat "$work/$name.s")"); kbs+=("$(cat "$work/$name.kb")")
+    [ "$(cat "$work/$name.rc")" = 0 ] || break
+  done
+  printf '%s\n' "${times[@]}" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }' >"$work/$name.s"
+  printf '%s\n' "${kbs[@]}" | sort -g | tail -1 >"$work/$name.kb"
+}
+
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.1f", a / b; else print "-" }'; }
+ratio2() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }'; }
+mb() { awk -v k="$1" 'BEGIN { printf "%.0f", k / 1024 }'; }
+

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Times summarizing the sheets of one workbook through the headless command (reading and
+# writing included) beside the openpyxl peer on the same generated workbooks, in one run.
+#   bash bench/summarize_bench.sh [BUILD_DIR]
+# DATA (default /tmp/lorvane-bench/summarize) keeps the generated inputs between runs.
+# SIZES (default "2000 10000"): data rows of each of the 10 sheets.
+# LIMIT (default 600) caps every single run in seconds; REPEAT (default 3) runs our command
+# that many times (median time, largest peak memory), the peer once.
+set -uo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+build="${1:-$here/../build}"
+peers="$here/../../shared/peers"
+py=/usr/bin/python3
+data="${DATA:-/tmp/lorvane-bench/summarize}"
+limit="${LIMIT:-600}"
+repeat="${REPEAT:-3}"
+sizes="${SIZES:-2000 10000}"
+layout=(--title-rows 2 --footer-rows 2)
+cli="$build/src/lorvane"
+[ -x "$cli" ] || { echo "no $cli: build first" >&2; exit 2; }
+
+mkdir -p "$data"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+source "$here/bench_common.sh"
+
+printf '%-24s %9s %8s %9s %8s %7s %7s %s\n' input ours_s ours_MB peer_s peer_MB speedup mem/ status
+for rows in $sizes; do
+  book="$data/sheets10_${rows}.xlsx"
+  if [ ! -e "$book" ]; then
+    echo "generating $book" >&2
+    $py "$peers/gen.py" master --sheets 10 --rows "$rows" --depts 12 "${layout[@]}" --out "$book" >&2 || exit 1
+  fi
+  repeated ours "$cli" summarize-sheets "$book" "${layout[@]}" --keep-footer --output "$work/ours.xlsx"
+  run peer $py "$peers/peer_openpyxl.py" summarize "$book" "$work/peer.xlsx" "${layout[@]}" --keep-footer
+  ours_s=$(cat "$work/ours.s"); peer_s=$(cat "$work/peer.s")
+  ours_kb=$(cat "$work/ours.kb"); peer_kb=$(cat "$work/peer.kb")
+  status="ok"
+  [ "$(cat "$work/ours.rc")" = 0 ] || status="ours failed: $(tr '\n' ' ' <"$work/ours.err" | head -c 200)"
+  [ "$(cat "$work/peer.rc")" = 0 ] || status="$status; peer rc=$(cat "$work/peer.rc")"
+  printf '%-24s %9s %8s %9s %8s %7s %7s %s\n' "10 sheets x ${rows} rows" "$ours_s" "$(mb "$ours_kb")" \
+    "$peer_s" "$(mb "$peer_kb")" "$(ratio "$peer_s" "$ours_s")x" "$(ratio2 "$ours_kb" "$peer_kb")" "$status"
+done
+echo "target at the largest size: speedup >= 30x, mem/ (ours / peer) < 0.2"
