@@ -54,7 +54,8 @@ std::vector<std::string> listFolder(const std::string& folder, std::string_view 
     for (; it != fs::directory_iterator(); it.increment(ec)) {
         if (ec) throw AutomationError(errc::kPermission, "无法读取文件夹“" + folder + "”（" + ec.message() + "）。");
         const std::string name = it->path().filename().string();
-        if (name.starts_with("~$") || name.starts_with(".~lock.")) continue;
+        // Lock files ("~$名单.xlsx", ".~lock.名单.xlsx#") and hidden files are no workbooks of the user's.
+        if (name.starts_with("~$") || name.starts_with(".")) continue;
         if (!fileNameMatches(name, pattern) || !it->is_regular_file(ec)) continue;
         out.push_back(it->path().string());
     }

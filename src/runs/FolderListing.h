@@ -11,8 +11,8 @@ namespace lorvane::runs {
 bool fileNameMatches(std::string_view name, std::string_view pattern);
 
 // The regular files of `folder` whose names match `pattern`, as full paths in the order the
-// file system lists them. Lock files of spreadsheet programs ("~$名单.xlsx", ".~lock…#") are
-// left out: they are no workbooks. Throws AutomationError when the folder cannot be read.
+// file system lists them. Lock files of spreadsheet programs ("~$名单.xlsx", ".~lock…#") and
+// hidden files are left out. Throws AutomationError when the folder cannot be read.
 std::vector<std::string> listFolder(const std::string& folder, std::string_view pattern = "*.xls*");
 
 }  // namespace lorvane::runs

@@ -13,4 +13,9 @@ struct SummarizeSheetsRequest : runs::TableLayoutTexts {
     std::string exists;       // 是否存在: "是" replaces a sheet of that name, anything else adds a new one
 };
 
+// One sheet position over every workbook of a folder collected into a new workbook.
+struct SummarizeBooksRequest : runs::TableLayoutTexts {
+    std::string sheetNumber;  // 工作表号: which sheet of each workbook, counted from 1
+};
+
 }  // namespace lorvane::summarize

@@ -11,6 +11,7 @@
 #include "base/CellAddress.h"
 #include "runs/RunTimer.h"
 #include "runs/SheetScans.h"
+#include "summarize/SummaryTable.h"
 #include "runs/UiService.h"
 
 namespace lorvane::summarize {
@@ -19,15 +20,6 @@ namespace {
 
 constexpr const char* kPrompt = "请选择汇总表名称";
 constexpr const char* kNothingChanged = "没有做任何改动。";
-
-// The last data row of `ws`: the lowest filled cell of the key column, or of columns 1..cols,
-// between the bottom and the title rows; 0 when there is none.
-int lastDataRow(Worksheet& ws, const runs::TableLayout& layout, int bottom, int cols) {
-    if (layout.keyColumn == 0) return runs::lastFilledRow(ws, bottom, layout.titleRows, cols);
-    for (int r = bottom; r > layout.titleRows; --r)
-        if (!runs::isEmptyText(ws.Cells(r, layout.keyColumn).Value())) return r;
-    return 0;
-}
 
 std::optional<std::string> nameProblem(const SummarizeSheetsRequest& request, Workbook& book, SummarizeSheetsPlan& plan) {
     const std::string& name = request.summaryName;
@@ -62,24 +54,17 @@ std::optional<std::string> planChecked(const SummarizeSheetsRequest& request, Wo
     long long rows = 0;
     for (Worksheet* ws : book.Worksheets()) {
         if (sheetNamesEqual(ws->Name(), plan.summaryName)) continue;  // the sheet replaced
-        const CellRect used = ws->UsedRange().rect();
-        const int bottom = used.row2 - layout.footerRows;
-        // Columns past the used range hold nothing: a typed maximum costs what the sheet holds.
-        int lastColumn = std::min(layout.maxColumns, used.col2);
-        if (layout.maxColumns == 0)
-            for (int t = 1; t <= std::min(layout.titleRows, used.row2); ++t)
-                lastColumn = std::max(lastColumn, runs::lastColumnInRow(*ws, t));
-        const int lastRow = lastDataRow(*ws, layout, bottom, lastColumn);
-        if (lastRow <= layout.titleRows) continue;
+        const SheetMeasure m = measureSourceSheet(*ws, layout);
+        if (!m.hasData(layout)) continue;
         DataSheet d;
         d.sheet = ws;
         d.firstRow = plan.sheets.empty() ? 1 : layout.titleRows + 1;
-        d.lastRow = lastRow;
-        plan.columns = std::max(plan.columns, lastColumn);
+        d.lastRow = m.lastRow;
+        plan.columns = std::max(plan.columns, m.lastColumn);
         d.columns = plan.columns;
-        if (plan.sheets.empty()) plan.firstUsedRows = used.row2;
+        if (plan.sheets.empty()) plan.firstUsedRows = m.usedRows;
         plan.sheets.push_back(d);
-        rows += lastRow - d.firstRow + 1;
+        rows += m.lastRow - d.firstRow + 1;
     }
     if (plan.sheets.empty())
         return std::string("没有找到有数据的工作表：各工作表在标题行以下都没有数据。请核对标题行数、最大列数和依据列！") +
@@ -94,12 +79,11 @@ std::optional<std::string> planChecked(const SummarizeSheetsRequest& request, Wo
 // The collected rows in one block: each sheet's rows as wide as the widest table met so far.
 VariantArray collectRows(const SummarizeSheetsPlan& plan) {
     VariantArray block(plan.rows, plan.columns);
-    int n = 0;
-    for (const DataSheet& d : plan.sheets)
-        for (int r = d.firstRow; r <= d.lastRow; ++r) {
-            ++n;
-            for (int c = 1; c <= d.columns; ++c) block(n, c) = d.sheet->Cells(r, c).Value();
-        }
+    int at = 1;
+    for (const DataSheet& d : plan.sheets) {
+        readRows(*d.sheet, d.firstRow, d.lastRow, d.columns, block, at);
+        at += d.lastRow - d.firstRow + 1;
+    }
     return block;
 }
 
@@ -112,23 +96,11 @@ void writeSummary(const SummarizeSheetsPlan& plan, Application& app, Workbook& b
     summary->SetName(plan.summaryName);
 
     Worksheet* first = plan.sheets.front().sheet;
-    first->Cells().Copy();
-    summary->GetRange("a1").PasteSpecial(xlPasteFormats);
+    const int n = plan.rows;
+    pasteFormatsFor(*first, *summary, layout, plan.firstUsedRows, n);
     summary->Cells().SetNumberFormat("@");
-    // The first data sheet's footer formats move to just below the collected rows, in one block.
-    const int n = plan.rows, footerStart = plan.firstUsedRows - layout.footerRows;
-    if (n > footerStart)
-        summary->Rows(layout.titleRows + 2).Resize(n - footerStart, 1).EntireRow().Insert();
-    else if (n < footerStart)
-        summary->Rows(layout.titleRows + 1).Resize(footerStart - n, 1).EntireRow().Delete();
     summary->GetRange("a1").Resize(n, plan.columns).SetValue(block);
-    if (layout.footerRows > 0) {
-        Range below = summary->Rows(n + 1).Resize(layout.footerRows, 1).EntireRow();
-        if (layout.keep && footerStart >= 0)
-            first->Rows(footerStart + 1).Resize(layout.footerRows, 1).EntireRow().Copy(below);
-        else
-            below.Delete();
-    }
+    placeFooter(*first, *summary, layout, plan.firstUsedRows, n);
     // The data rows, whether or not the footer stayed below them.
     if (n > layout.titleRows) {
         Range area = summary->Cells(layout.titleRows + 1, 1).Resize(n - layout.titleRows, summary->UsedRange().rect().col2);

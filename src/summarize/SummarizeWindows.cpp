@@ -15,6 +15,7 @@
 #include "shell/MainWindow.h"
 #include "shell/RunServices.h"
 #include "shell/WindowKit.h"
+#include "summarize/SummarizeBooks.h"
 #include "summarize/SummarizeSheets.h"
 
 namespace lorvane::summarize {
@@ -294,14 +295,86 @@ SummarizeBooksWindow::SummarizeBooksWindow(Session& session)
     layout_ = std::make_unique<TableLayoutInputs>(*this, session.ui, summarizeLayout(*this, true, true));
     bindExample<FillExampleWindow>(*this, session);
     bindClose(*this, [this] { session_.closeOptionsWindow(this); });
+    onClick(control("工作表号"), [this] { sheetNumberChosen(); });
+    onClick(control("确定"), [this] { confirm(); });
     makeTopMost();
 }
 
 QComboBox* SummarizeBooksWindow::sheetNumbers() const { return control<QComboBox>("工作表号"); }
 
-SummarizeBooksTexts SummarizeBooksWindow::request() const {
+SummarizeBooksRequest SummarizeBooksWindow::request() const {
     auto t = [this](const char* n) { return ss(textOf(control(n))); };
-    return {t("工作表号"), t("工作表名"), t("标题行数"), t("表底文字"), t("表底文字行数"), t("是否保留"), t("最大列数"), t("依据列")};
+    SummarizeBooksRequest r;
+    r.sheetNumber = t("工作表号");
+    r.titleRows = t("标题行数");
+    r.footerFlag = t("表底文字");
+    r.footerRows = t("表底文字行数");
+    r.keep = t("是否保留");
+    r.maxColumns = t("最大列数");
+    r.keyColumn = ss(textOf(control("依据列")).trimmed());
+    return r;
+}
+
+void SummarizeBooksWindow::sheetNumberChosen() {
+    const std::string text = ss(textOf(control("工作表号")));
+    const bool chosen = !text.empty();
+    control("工作表名称")->setVisible(chosen);
+    control("工作表名")->setVisible(chosen);
+    if (chosen) {
+        double v = convert::leadingValue(text);
+        const auto& names = session_.SheetNameTable;
+        if (v >= 1 && v <= static_cast<double>(names.size()) && v == static_cast<int>(v)) {
+            const int n = static_cast<int>(v);
+            setTextOf(control("工作表名"), qs(names[static_cast<std::size_t>(n - 1)]));
+            if (session_.SourceWorkbook && session_.SourceWorkbook->isOpen() && n <= session_.SourceWorkbook->Worksheets().Count())
+                session_.SourceWorkbook->Worksheets()(n)->Activate();
+        }
+        setTextOf(control("表底文字"), QStringLiteral("否"));
+        setTextOf(control("表底文字行数"), QString());
+    }
+    focusTo(control("标题行数"));
+}
+
+void SummarizeBooksWindow::confirm() {
+    SummarizeBooksRequest r = request();
+    if (r.footerFlag == "是" && r.footerRows.empty()) {
+        session_.ui.message(Message{"请正确输入表底行数，如没有表底文字，请将“表格是否有表底文字”选为“否”！"});
+        focusTo(control("表底文字行数"));
+        return;
+    }
+    Session& session = session_;
+    // What can be refused is refused here, while the entries can still be corrected.
+    SummarizeBooksSettings settings;
+    if (auto refusal = checkSummarizeBooks(r, static_cast<int>(session.SheetNameTable.size()), settings)) {
+        session.ui.inform(*refusal);
+        return;
+    }
+    std::shared_ptr<Application> app = session.SpreadsheetApp;
+    if (session.SourceWorkbook && session.SourceWorkbook->isOpen()) session.SourceWorkbook->Close(false);
+    session.SourceWorkbook = nullptr;
+    const std::string chosenPath = session.ChosenPath;
+    unload();
+    if (!app) {
+        session.ui.inform("要汇总的工作薄已经关闭，无法汇总，请重新选择表格文件。");
+        session.showMain();
+        return;
+    }
+    bool opened = false;
+    runs::RunOutcome out = runSummarizeBooks(r, *app, chosenPath, session.ui, [&](const std::string& saved) {
+        // The result opens in a workbook window of its own; the program then counts down to its end.
+        if (auto o = session.openInNewApplication(saved)) {
+            session.SpreadsheetApp = o->app;
+            session.SourceWorkbook = o->book;
+            opened = true;
+            session.ScheduleExit();
+        }
+    });
+    if (!out.made.empty()) session.ChosenPath = folderPart(out.made.front());
+    if (!opened) {
+        app->Quit();
+        if (session.SpreadsheetApp == app) session.SpreadsheetApp.reset();
+        session.showMain();
+    }
 }
 
 // ---- 选择要合计的工作表 ----

@@ -51,19 +51,20 @@ private:
     shell::Session& session_;
 };
 
-struct SummarizeBooksTexts {
-    std::string sheetNumber, sheetName, titleRows, footer, footerRows, keep, maxColumns, keyColumn;
-};
-
+// 选择要汇总的工作表: the options of summarizing one sheet position over a folder of workbooks.
 class SummarizeBooksWindow : public shell::Form {
     Q_OBJECT
 public:
     static constexpr const char* kName = "选择要汇总的工作表";
     explicit SummarizeBooksWindow(shell::Session& session);
     QComboBox* sheetNumbers() const;
-    SummarizeBooksTexts request() const;
+    // The texts of the controls as 确定 reads them (依据列 without surrounding spaces).
+    SummarizeBooksRequest request() const;
 
 private:
+    void sheetNumberChosen();
+    void confirm();
+
     shell::Session& session_;
     std::unique_ptr<shell::TableLayoutInputs> layout_;
 };

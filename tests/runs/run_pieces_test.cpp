@@ -55,7 +55,7 @@ TEST(FolderListing, WorkbooksInListingOrderWithoutLockFiles) {
     fs::path dir = fs::temp_directory_path() / ("lorvane-listing-" + std::to_string(::getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir / "子文件夹.xlsx");
-    for (const char* name : {"一.xlsx", "二.XLS", "~$一.xlsx", ".~lock.二.XLS#", "说明.txt"}) std::ofstream(dir / name) << "x";
+    for (const char* name : {"一.xlsx", "二.XLS", "~$一.xlsx", ".~lock.二.XLS#", ".隐藏.xlsx", "说明.txt"}) std::ofstream(dir / name) << "x";
     std::vector<std::string> listed = listFolder(dir.string());
     std::vector<std::string> expected;
     for (const auto& e : fs::directory_iterator(dir)) {
