@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (std::strcmp(command, "convert") == 0) return lorvane::cli::runConvertCommand(argc - 1, argv + 1);
-    if (std::strcmp(command, "summarize-sheets") == 0) return lorvane::summarize::runSummarizeCommand(argc - 1, argv + 1);
+    if (std::strcmp(command, "summarize-sheets") == 0 || std::strcmp(command, "summarize-books") == 0) return lorvane::summarize::runSummarizeCommand(argc - 1, argv + 1);
     if (std::strcmp(command, "split-sheets") == 0 || std::strcmp(command, "split-books") == 0)
         return lorvane::split::runSplitCommand(argc - 1, argv + 1);
     if (command[0] == '-') return runDesktop(argc, argv);  // Qt's own options (-platform ...)

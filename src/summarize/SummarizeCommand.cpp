@@ -2,6 +2,8 @@
 
 #include <filesystem>
 #include <iostream>
+#include <optional>
+#include <string_view>
 
 #include "automation/Application.h"
 #include "automation/Constants.h"
@@ -10,6 +12,8 @@
 #include "cli/CommandLine.h"
 #include "runs/ConsoleUi.h"
 #include "runs/RunTimer.h"
+#include "runs/FolderListing.h"
+#include "summarize/SummarizeBooks.h"
 #include "summarize/SummarizeSheets.h"
 
 namespace lorvane::summarize {
@@ -17,27 +21,100 @@ namespace lorvane::summarize {
 namespace fs = std::filesystem;
 
 const char* summarizeCommandHelp() {
-    return "汇总工作表：\n"
+    return "汇总：\n"
            "  lorvane summarize-sheets 文件 --title-rows N [--summary-sheet 名称] [--replace]\n"
            "                           [--footer-rows N [--keep-footer]] [--max-columns N] [--key 列] --output 结果.xlsx\n"
            "      把工作薄中各工作表标题行以下的数据按工作表顺序汇总到一张汇总表（默认“汇总表”），结果另存为\n"
-           "      --output（源文件不会被改写）。\n"
-           "  --replace       工作薄中已有同名的汇总表，用新的汇总表替换它\n"
+           "      --output（源文件不会被改写）。--replace：工作薄中已有这张汇总表，用新的替换它。\n"
+           "  lorvane summarize-books 文件或文件夹 --sheet-number N [--title-rows N] [--footer-rows N [--keep-footer]]\n"
+           "                          [--max-columns N] [--key 列] --output 结果.xlsx\n"
+           "      把文件夹（给出文件时为它所在的文件夹）中各工作薄第 N 个工作表的数据汇总到新工作薄的“汇总表”，\n"
+           "      保存为 --output（不能在被汇总的文件夹里）。\n"
            "  --key           依据列：列号（如 3）或大写列字母（如 C），按这一列最后有内容的行确定数据的最后一行\n"
            "  --max-columns   最大列数，不填时按标题行自动查找\n"
-           "  --footer-rows   表格底部的表底文字行数；--keep-footer 在汇总表下保留第一个有数据的工作表的表底文字\n";
+           "  --footer-rows   表格底部的表底文字行数；--keep-footer 在汇总表下保留第一个有数据的表的表底文字\n";
 }
+
+namespace {
+
+// The layout options both commands take, into the request.
+std::optional<std::string> takeLayout(const cli::Arguments& args, runs::TableLayoutTexts& r) {
+    bool footerGiven = args.take("--footer-rows", r.footerRows);
+    if (args.has("--keep-footer") && !footerGiven) return std::string("--keep-footer 要与 --footer-rows 一起使用。");
+    r.footerFlag = footerGiven ? "是" : "否";
+    r.keep = args.has("--keep-footer") ? "是" : "否";
+    args.take("--max-columns", r.maxColumns);
+    args.take("--key", r.keyColumn);
+    return std::nullopt;
+}
+
+int usage(const std::string& problem) {
+    std::cerr << problem << "\n\n" << summarizeCommandHelp();
+    return 2;
+}
+
+int runSummarizeBooksCommand(int argc, char** argv) {
+    cli::Arguments args;
+    if (auto problem = cli::parseArguments(argc, argv, {"--sheet-number", "--title-rows", "--footer-rows", "--max-columns", "--key", "--output"},
+                                           {"--keep-footer"}, args))
+        return usage(*problem);
+    SummarizeBooksRequest request;
+    std::string output;
+    if (args.positional.empty()) return usage("缺少要汇总的文件夹（或其中任意一个工作薄文件）。");
+    if (!args.take("--sheet-number", request.sheetNumber)) return usage("缺少 --sheet-number（要汇总第几个工作表）。");
+    if (!args.take("--output", output)) return usage("缺少 --output（结果工作薄）。");
+    request.titleRows = "0";
+    args.take("--title-rows", request.titleRows);
+    if (auto problem = takeLayout(args, request)) return usage(*problem);
+
+    runs::ConsoleUi ui;
+    std::error_code ec;
+    fs::path given = fs::absolute(args.positional.front());
+    fs::path folder = fs::is_directory(given, ec) ? given : given.parent_path();
+    if (!fs::is_directory(folder, ec)) {
+        ui.inform("找不到文件夹“" + folder.string() + "”。");
+        return 1;
+    }
+    fs::path target = cli::savedXlsxPath(output);
+    if (cli::sameFile(target.parent_path(), folder)) {
+        ui.inform("结果工作薄不能保存在被汇总的文件夹“" + folder.string() + "”里：它会在下一次汇总时被当作数据读入。请换一个 --output。");
+        return 1;
+    }
+    SummarizeBooksSettings settings;
+    if (auto refusal = checkSummarizeBooks(request, 0, settings)) {
+        ui.inform(*refusal);
+        return 1;
+    }
+    runs::RunTimer timer(ui);
+    try {
+        auto app = CreateObjectAs<Application>("Excel.Application");
+        Workbook* result = nullptr;
+        runs::RunOutcome out = summarizeBooks(request, *app, runs::listFolder(folder.string()), result);
+        if (!out.ok()) {
+            ui.inform(out.message);
+            return 1;
+        }
+        result->SaveAs(output, xlOpenXMLWorkbook, xlNoChange);
+        std::cout << result->FullName() << '\n';
+        result->Close(false);
+        app->Quit();
+        timer.report("汇总完成，运行总时间：");
+        return 0;
+    } catch (const std::exception& e) {
+        ui.inform("汇总没有完成：" + runs::errorText(e));
+        return 1;
+    }
+}
+
+}  // namespace
 
 int runSummarizeCommand(int argc, char** argv) {
     if (cli::wantsHelp(argc, argv)) {
         std::cout << summarizeCommandHelp();
         return 0;
     }
+    if (std::string_view(argv[0]) == "summarize-books") return runSummarizeBooksCommand(argc, argv);
     cli::Arguments args;
-    auto usage = [](const std::string& problem) {
-        std::cerr << problem << "\n\n" << summarizeCommandHelp();
-        return 2;
-    };
     if (auto problem = cli::parseArguments(argc, argv, {"--title-rows", "--summary-sheet", "--footer-rows", "--max-columns", "--key", "--output"},
                                            {"--replace", "--keep-footer"}, args))
         return usage(*problem);
@@ -49,12 +126,7 @@ int runSummarizeCommand(int argc, char** argv) {
     request.summaryName = "汇总表";
     args.take("--summary-sheet", request.summaryName);
     request.exists = args.has("--replace") ? "是" : "否";
-    bool footerGiven = args.take("--footer-rows", request.footerRows);
-    if (args.has("--keep-footer") && !footerGiven) return usage("--keep-footer 要与 --footer-rows 一起使用。");
-    request.footerFlag = footerGiven ? "是" : "否";
-    request.keep = args.has("--keep-footer") ? "是" : "否";
-    args.take("--max-columns", request.maxColumns);
-    args.take("--key", request.keyColumn);
+    if (auto problem = takeLayout(args, request)) return usage(*problem);
 
     const std::string& file = args.positional.front();
     runs::ConsoleUi ui;

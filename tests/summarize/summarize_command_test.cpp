@@ -114,5 +114,29 @@ TEST_F(SummarizeCommand, RefusalsAndMistakesExitNonZero) {
     EXPECT_FALSE(fs::exists(output));
 }
 
+// A folder summarized from any file in it; the result may not land in that folder.
+TEST_F(SummarizeCommand, SummarizeBooksReadsTheFolderOfTheFileGiven) {
+    fs::create_directories(dir / "结果");
+    const fs::path result = dir / "结果" / "汇总.xlsx";
+    const std::string before = bytes(source);
+    ASSERT_EQ(command({"summarize-books", source.string(), "--sheet-number", "2", "--title-rows", "1", "--output",
+                       result.string()}),
+              0)
+        << err;
+    EXPECT_EQ(out, result.string() + "\n");
+    EXPECT_EQ(bytes(source), before);
+    auto app = CreateObjectAs<Application>("Excel.Application");
+    Worksheet* summary = app->Workbooks().Open(result.string())->Worksheets()(1);
+    EXPECT_EQ(summary->Name(), "汇总表");
+    EXPECT_EQ(summary->Cells(3, 1).Value(), Variant("乙3"));
+    EXPECT_EQ(summary->Cells(4, 1).Value(), Variant("制表：乙"));  // no footer rows given: the row is data
+
+    EXPECT_EQ(command({"summarize-books", dir.string(), "--sheet-number", "2", "--output", (dir / "汇总.xlsx").string()}), 1);
+    EXPECT_NE(err.find("不能保存在被汇总的文件夹"), std::string::npos) << err;
+    EXPECT_EQ(command({"summarize-books", dir.string(), "--sheet-number", "0", "--output", result.string()}), 1);
+    EXPECT_NE(err.find("工作表号"), std::string::npos) << err;
+    EXPECT_EQ(command({"summarize-books", dir.string(), "--output", result.string()}), 2);
+}
+
 }  // namespace
 }  // namespace lorvane::summarize
