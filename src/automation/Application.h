@@ -12,7 +12,8 @@
 
 namespace lorvane {
 
-// Told about what the workbook window shows (implemented by the desktop program).
+// Told about what the workbook window shows (implemented by the desktop program). The calls
+// come synchronously from inside the object model's operations.
 class ApplicationObserver {
 public:
     virtual ~ApplicationObserver() = default;
@@ -23,6 +24,17 @@ public:
     virtual void sheetActivated(Worksheet* sheet) {}
     virtual void selectionChanged(Worksheet* sheet) {}
     virtual void applicationQuit(Application* app) {}
+    // A sheet was put into its workbook (added or copied), already at its tab position.
+    virtual void sheetAdded(Worksheet* sheet) {}
+    // `sheet` has been taken out of its workbook's sheet list; its storage is freed as soon as
+    // this returns. Every pointer into it must be dropped here. The object is still alive().
+    virtual void sheetDeleted(Worksheet* sheet) {}
+    // The tabs of `book` changed otherwise: a sheet renamed, hidden, shown or moved.
+    virtual void sheetsChanged(Workbook* book) {}
+    // Cells of `sheet` within `area` changed (values, formulas, formats), or with
+    // SheetChange::Layout its rows, columns, merges or sizes. One call per operation on a range,
+    // however many cells it wrote: keep it cheap and leave the real work for later.
+    virtual void sheetChanged(Worksheet* sheet, const CellRect& area, SheetChange what) {}
 };
 
 class Application : public AutomationObject {

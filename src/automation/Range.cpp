@@ -30,6 +30,11 @@ CellRect checked(int r1, int c1, int r2, int c2) {
 bool spansAllColumns(const CellRect& r) { return r.col1 == 1 && r.col2 == kMaxColumns; }
 bool spansAllRows(const CellRect& r) { return r.row1 == 1 && r.row2 == kMaxRows; }
 
+// Where a block of the size of `source` lands when pasted at (row, col), kept within the sheet.
+CellRect pastedArea(int row, int col, const CellRect& source) {
+    return {row, col, std::min(kMaxRows, row + source.rows() - 1), std::min(kMaxColumns, col + source.cols() - 1)};
+}
+
 // Display width of a text in character cells: CJK and full-width characters take two.
 int displayWidth(const std::string& s) {
     int w = 0;
@@ -175,7 +180,7 @@ void Range::SetValue(const Variant& v) const {
         for (int r = rect_.row1; r <= rect_.row2; ++r)
             for (int c = rect_.col1; c <= rect_.col2; ++c) writeCell(book, s, r, c, v);
     }
-    sheet_->Parent()->touch();
+    sheet_->Parent()->changed(sheet_, rect_);
 }
 
 void Range::SetValue(const VariantArray& a) const {
@@ -189,7 +194,7 @@ void Range::SetValue(const VariantArray& a) const {
             const Variant& v = i <= a.rows() && j <= a.cols() ? a(i, j) : notAvailable;
             writeCell(book, s, rect_.row1 + i - 1, rect_.col1 + j - 1, v);
         }
-    sheet_->Parent()->touch();
+    sheet_->Parent()->changed(sheet_, rect_);
 }
 
 bool Range::HasFormula() const {
@@ -220,7 +225,7 @@ void Range::SetFormula(const std::string& formula) const {
             cell.flags = sheet::FormulaStale;
         }
     book.needsRecalc = true;
-    sheet_->Parent()->touch();
+    sheet_->Parent()->changed(sheet_, rect_);
 }
 
 std::string Range::Text() const { return convert::toText(Value()); }
@@ -231,7 +236,7 @@ void Range::Copy(const Range& destination) const {
     Worksheet* target = destination.Parent();
     sheet::copyBlock(sheet_->Parent()->data(), sheet_->data(), rect_, target->Parent()->data(), target->data(),
                      destination.Row(), destination.Column(), sheet::CopyAll);
-    target->Parent()->touch();
+    target->Parent()->changed(target, pastedArea(destination.Row(), destination.Column(), rect_), SheetChange::Layout);
 }
 
 void Range::Copy() const {
@@ -247,7 +252,7 @@ void Range::PasteSpecial(int paste, int /*operation*/, bool /*skipBlanks*/, bool
     unsigned parts = paste == xlPasteFormats ? sheet::CopyFormats : paste == xlPasteValues ? sheet::CopyResults : sheet::CopyAll;
     sheet::copyBlock(clip->sheet->Parent()->data(), clip->sheet->data(), clip->rect, sheet_->Parent()->data(), sheet_->data(),
                      rect_.row1, rect_.col1, parts);
-    sheet_->Parent()->touch();
+    sheet_->Parent()->changed(sheet_, pastedArea(rect_.row1, rect_.col1, clip->rect), SheetChange::Layout);
 }
 
 // ---- Structure ---------------------------------------------------------------------------------
@@ -266,7 +271,7 @@ void Range::Delete(int shift) const {
         if (up) s.deleteCellsShiftUp(rect_); else s.deleteCellsShiftLeft(rect_);
         if (!book.formulas.empty()) book.allFormulasStale = book.needsRecalc = true;
     }
-    sheet_->Parent()->touch();
+    sheet_->Parent()->changed(sheet_, CellRect{rect_.row1, rect_.col1, kMaxRows, kMaxColumns}, SheetChange::Layout);
 }
 
 void Range::Insert(int shift) const {
@@ -283,19 +288,19 @@ void Range::Insert(int shift) const {
         if (down) s.insertCellsShiftDown(rect_); else s.insertCellsShiftRight(rect_);
         if (!book.formulas.empty()) book.allFormulasStale = book.needsRecalc = true;
     }
-    sheet_->Parent()->touch();
+    sheet_->Parent()->changed(sheet_, CellRect{rect_.row1, rect_.col1, kMaxRows, kMaxColumns}, SheetChange::Layout);
 }
 
 void Range::ClearContents() const {
     auto& book = sheet_->Parent()->data();
     sheet_->data().clearRect(rect_, true, false);
     if (!book.formulas.empty()) book.allFormulasStale = book.needsRecalc = true;
-    sheet_->Parent()->touch();
+    sheet_->Parent()->changed(sheet_, rect_);
 }
 
 void Range::ClearFormats() const {
     sheet_->data().clearRect(rect_, false, true);
-    sheet_->Parent()->touch();
+    sheet_->Parent()->changed(sheet_, rect_);
 }
 
 void Range::Clear() const {
@@ -321,14 +326,14 @@ void Range::Merge() const {
     s.merges.erase(std::remove_if(s.merges.begin(), s.merges.end(), [&](const CellRect& m) { return m.intersects(rect_); }),
                    s.merges.end());
     if (rect_.rows() > 1 || rect_.cols() > 1) s.merges.push_back(rect_);
-    sheet_->Parent()->touch();
+    sheet_->Parent()->changed(sheet_, rect_, SheetChange::Layout);
 }
 
 void Range::UnMerge() const {
     auto& s = sheet_->data();
     s.merges.erase(std::remove_if(s.merges.begin(), s.merges.end(), [&](const CellRect& m) { return m.intersects(rect_); }),
                    s.merges.end());
-    sheet_->Parent()->touch();
+    sheet_->Parent()->changed(sheet_, rect_, SheetChange::Layout);
 }
 
 bool Range::MergeCells() const {
@@ -364,7 +369,7 @@ void Range::AutoFit() const {
         cd.customWidth = true;
         cd.bestFit = true;
     }
-    sheet_->Parent()->touch();
+    sheet_->Parent()->changed(sheet_, rect_, SheetChange::Layout);
 }
 
 // ---- Formats -----------------------------------------------------------------------------------
@@ -441,7 +446,7 @@ void mutateFormats(Worksheet* ws, const CellRect& rect, Mutate mutate) {
             cells.assign(merged.begin(), merged.end());
         }
     }
-    ws->Parent()->touch();
+    ws->Parent()->changed(ws, rect);
 }
 
 const CellFormat& topLeftFormat(Worksheet* ws, const CellRect& rect) {
@@ -509,7 +514,7 @@ void Range::SetColumnWidth(double width) const {
         cd.width = width;
         cd.customWidth = true;
     }
-    sheet_->Parent()->touch();
+    sheet_->Parent()->changed(sheet_, rect_, SheetChange::Layout);
 }
 
 void Range::SetRowHeight(double height) const {
@@ -519,7 +524,7 @@ void Range::SetRowHeight(double height) const {
         rd.height = static_cast<float>(height);
         rd.flags |= sheet::RowCustomHeight;
     }
-    sheet_->Parent()->touch();
+    sheet_->Parent()->changed(sheet_, rect_, SheetChange::Layout);
 }
 
 double Range::ColumnWidth() const { return sheet_->data().columnWidth(rect_.col1); }

@@ -136,7 +136,9 @@ Worksheet* Workbook::insertSheet(std::unique_ptr<sheet::SheetData> s, int index)
     d.sheets.insert(d.sheets.begin() + index, std::move(s));
     if (index <= d.activeSheet && d.sheets.size() > 1) ++d.activeSheet;
     touch();
-    return facadeFor(raw);
+    Worksheet* ws = facadeFor(raw);
+    if (auto* o = app_->observer()) o->sheetAdded(ws);
+    return ws;
 }
 
 void Workbook::removeSheet(Worksheet* ws) {
@@ -146,9 +148,25 @@ void Workbook::removeSheet(Worksheet* ws) {
     std::unique_ptr<sheet::SheetData> gone = std::move(d.sheets[index]);
     d.sheets.erase(d.sheets.begin() + index);
     facadeOf_.erase(gone.get());
-    ws->detach();
     if (d.activeSheet > index || d.activeSheet >= static_cast<int>(d.sheets.size())) d.activeSheet = std::max(0, d.activeSheet - 1);
     touch();
+    // Told while the storage still exists, so that windows let go of it before it is freed;
+    // the object is cut loose from it whatever the observer does.
+    struct Detach {
+        Worksheet* ws;
+        ~Detach() { ws->detach(); }
+    } detach{ws};
+    if (auto* o = app_->observer()) o->sheetDeleted(ws);
+}
+
+void Workbook::changed(Worksheet* sheet, const CellRect& area, SheetChange what) {
+    touch();
+    if (auto* o = app_->observer()) o->sheetChanged(sheet, area, what);
+}
+
+void Workbook::sheetListChanged() {
+    touch();
+    if (auto* o = app_->observer()) o->sheetsChanged(this);
 }
 
 std::string Workbook::nextSheetName() const {

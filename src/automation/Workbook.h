@@ -84,10 +84,13 @@ public:
     // Engine side
     sheet::BookData& data() const;
     Worksheet* facadeFor(sheet::SheetData* s);
-    // Every change to cells or sheets marks the workbook modified and bumps a counter the
-    // workbook window watches.
+    // Every change to cells or sheets marks the workbook modified and bumps a counter.
     void touch() { modified_ = true; ++changeCount_; }
     unsigned long long changeCount() const { return changeCount_; }
+    // touch() and the application's observer told that `area` of `sheet` changed.
+    void changed(Worksheet* sheet, const CellRect& area, SheetChange what = SheetChange::Cells);
+    // touch() and the observer told that the sheet list changed (names, order, visibility).
+    void sheetListChanged();
     // Adds a sheet (already named) at tab position `index` (0-based), returns its object.
     Worksheet* insertSheet(std::unique_ptr<sheet::SheetData> s, int index);
     void removeSheet(Worksheet* ws);

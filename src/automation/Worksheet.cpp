@@ -31,7 +31,7 @@ void Worksheet::SetName(const std::string& name) {
     for (auto& f : book.formulas) sheet::renameSheetReferences(f, d.name, name);
     for (auto& n : book.names) sheet::renameSheetReferences(n.formula, d.name, name);
     d.name = name;
-    book_->touch();
+    book_->sheetListChanged();
 }
 
 int Worksheet::Index() const { return book_->data().indexOf(&data()) + 1; }
@@ -54,7 +54,7 @@ void Worksheet::SetVisible(bool visible) {
         if (shown <= 1 && Visible()) throw AutomationError(errc::kMethodFailed, "工作簿至少要有一个可见的工作表。");
     }
     d.visibility = visible ? sheet::SheetData::Visibility::Visible : sheet::SheetData::Visibility::Hidden;
-    book_->touch();
+    book_->sheetListChanged();
 }
 
 void Worksheet::PasteFormatsLeavingOutRows(Worksheet& source, int firstRow, int count) {
@@ -67,7 +67,7 @@ void Worksheet::PasteFormatsLeavingOutRows(Worksheet& source, int firstRow, int 
     count = std::min(count, kMaxRows - firstRow + 1);
     sheet::copyFormatsLeavingOutRows(source.book_->data(), source.data(), book_->data(), d, firstRow, count);
     if (count > 0) shiftFormulas(book_->data(), d, true, firstRow, -count);
-    book_->touch();
+    book_->changed(this, CellRect{1, 1, kMaxRows, kMaxColumns}, SheetChange::Layout);
 }
 
 bool Worksheet::Delete() {

@@ -12,6 +12,12 @@ class SheetData;
 }
 class Workbook;
 
+// What an operation on a sheet changed, as the application's observer is told.
+enum class SheetChange {
+    Cells,   // values, formulas or formats of cells
+    Layout,  // rows or columns moved, merges, column widths and row heights
+};
+
 class Worksheet {
 public:
     Worksheet(Workbook* book, sheet::SheetData* data) : book_(book), data_(data) {}

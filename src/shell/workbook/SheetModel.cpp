@@ -9,39 +9,90 @@
 #include "base/CellAddress.h"
 #include "automation/Conversions.h"
 #include "automation/Variant.h"
+#include "automation/Workbook.h"
 #include "spreadsheet/BookData.h"
 
 namespace lorvane::window {
 
 using sheet::CellKind;
 
-void SheetModel::setSheet(const sheet::BookData* book, const sheet::SheetData* sheet) {
+// Rows and columns the grid shows beyond the used cells, and at least.
+constexpr int kSpareRows = 50, kSpareColumns = 5, kMinRows = 100, kMinColumns = 26;
+
+void SheetModel::setSheet(Worksheet* sheet) {
     beginResetModel();
-    book_ = book;
-    sheet_ = sheet;
-    measure();
+    ws_ = sheet;
+    measure(rows_, cols_);
     endResetModel();
 }
 
-void SheetModel::refresh() {
-    beginResetModel();
-    measure();
-    endResetModel();
-}
+const sheet::SheetData* SheetModel::sheet() const { return ws_ ? ws_->dataOrNull() : nullptr; }
 
-void SheetModel::measure() {
+const sheet::BookData* SheetModel::book() const { return ws_ && ws_->alive() ? &ws_->Parent()->data() : nullptr; }
+
+void SheetModel::measure(int& rows, int& cols) const {
     int usedRows = 0, usedCols = 0;
     CellRect bounds;
-    if (sheet_ && sheet_->usedBounds(bounds)) {
+    const sheet::SheetData* s = sheet();
+    if (s && s->usedBounds(bounds)) {
         usedRows = bounds.row2;
         usedCols = bounds.col2;
     }
-    for (const auto& m : sheet_ ? sheet_->merges : std::vector<CellRect>{}) {
+    for (const auto& m : s ? s->merges : std::vector<CellRect>{}) {
         usedRows = std::max(usedRows, m.row2);
         usedCols = std::max(usedCols, m.col2);
     }
-    rows_ = std::min(kMaxRows, std::max(usedRows + 50, 100));
-    cols_ = std::min(kMaxColumns, std::max(usedCols + 5, 26));
+    rows = std::min(kMaxRows, std::max(usedRows + kSpareRows, kMinRows));
+    cols = std::min(kMaxColumns, std::max(usedCols + kSpareColumns, kMinColumns));
+}
+
+void SheetModel::remeasure() {
+    int rows, cols;
+    measure(rows, cols);
+    resizeTo(rows, cols);
+}
+
+void SheetModel::resizeTo(int rows, int cols) {
+    if (rows > rows_) {
+        beginInsertRows({}, rows_, rows - 1);
+        rows_ = rows;
+        endInsertRows();
+    } else if (rows < rows_) {
+        beginRemoveRows({}, rows, rows_ - 1);
+        rows_ = rows;
+        endRemoveRows();
+    }
+    if (cols > cols_) {
+        beginInsertColumns({}, cols_, cols - 1);
+        cols_ = cols;
+        endInsertColumns();
+    } else if (cols < cols_) {
+        beginRemoveColumns({}, cols, cols_ - 1);
+        cols_ = cols;
+        endRemoveColumns();
+    }
+}
+
+void SheetModel::cellsChanged(const CellRect& area) {
+    const sheet::SheetData* s = sheet();
+    if (!s) return;
+    // Only rows with a record can hold something, and a row's last cell is its widest: the
+    // cost follows the rows of the change, not the size of the sheet.
+    const int lastRow = std::min(area.row2, s->rowCount());
+    int widest = 0, deepest = 0;
+    for (int r = area.row1; r <= lastRow; ++r) {
+        const auto& cells = s->row(r)->cells;
+        if (cells.empty() || cells.front().col > area.col2) continue;
+        deepest = r;
+        widest = std::max(widest, std::min<int>(cells.back().col, area.col2));
+    }
+    // Growing by half at least keeps a run writing row after row from growing the grid (and
+    // its headers) once a row; remeasure() trims the spare rows again.
+    auto grown = [](int now, int needed, int most) { return needed <= now ? now : std::min(most, std::max(needed, now + now / 2)); };
+    if (deepest > 0)
+        resizeTo(grown(rows_, deepest + kSpareRows, kMaxRows), grown(cols_, widest + kSpareColumns, kMaxColumns));
+    const int r2 = std::min(area.row2, rows_), c2 = std::min(area.col2, cols_);
+    if (area.row1 <= r2 && area.col1 <= c2) emit dataChanged(index(area.row1 - 1, area.col1 - 1), index(r2 - 1, c2 - 1));
 }
 
 int SheetModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
@@ -231,18 +282,20 @@ QString displayText(const sheet::BookData& book, const sheet::Cell& cell, std::u
 }
 
 QVariant SheetModel::data(const QModelIndex& index, int role) const {
-    if (!sheet_ || !book_ || !index.isValid()) return {};
+    const sheet::SheetData* s = sheet();
+    const sheet::BookData* book = this->book();
+    if (!s || !book || !index.isValid()) return {};
     const int r = index.row() + 1, c = index.column() + 1;
-    const sheet::Cell* cell = sheet_->find(r, c);
-    const std::uint32_t style = cell ? cell->style : sheet_->styleAt(r, c);
+    const sheet::Cell* cell = s->find(r, c);
+    const std::uint32_t style = cell ? cell->style : s->styleAt(r, c);
     switch (role) {
     case Qt::DisplayRole:
-        return cell ? displayText(*book_, *cell, style) : QVariant();
+        return cell ? displayText(*book, *cell, style) : QVariant();
     case StyleRole:
         return style;
     case Qt::FontRole: {
         if (style == 0) return {};
-        const auto& f = book_->styles.at(style).font;
+        const auto& f = book->styles.at(style).font;
         QFont font(QString::fromStdString(f.name));
         // The grid's fonts are a little smaller than the sheet's, as the CJK fallback fonts run wide.
         font.setPointSizeF((f.size > 0 ? f.size : 11.0) * 0.82);
@@ -254,19 +307,19 @@ QVariant SheetModel::data(const QModelIndex& index, int role) const {
     }
     case Qt::ForegroundRole: {
         if (style == 0) return {};
-        QColor color = toQColor(book_->styles.at(style).font.color);
+        QColor color = toQColor(book->styles.at(style).font.color);
         return color.isValid() ? QVariant(QBrush(color)) : QVariant();
     }
     case Qt::BackgroundRole: {
         if (style == 0) return {};
-        const auto& fill = book_->styles.at(style).fill;
+        const auto& fill = book->styles.at(style).fill;
         if (fill.pattern == "none" || fill.pattern.empty()) return {};
         QColor color = toQColor(fill.pattern == "solid" ? fill.fg : fill.bg);
         if (!color.isValid()) color = toQColor(fill.fg);
         return color.isValid() ? QVariant(QBrush(color)) : QVariant();
     }
     case Qt::TextAlignmentRole: {
-        const auto& a = book_->styles.at(style).alignment;
+        const auto& a = book->styles.at(style).alignment;
         int h = Qt::AlignLeft;
         if (a.horizontal == "center" || a.horizontal == "centerContinuous") h = Qt::AlignHCenter;
         else if (a.horizontal == "right") h = Qt::AlignRight;

@@ -6,6 +6,11 @@
 #include <QColor>
 #include <string>
 
+#include "base/CellAddress.h"
+
+namespace lorvane {
+class Worksheet;
+}
 namespace lorvane::sheet {
 struct BookData;
 class SheetData;
@@ -15,18 +20,25 @@ struct Color;
 
 namespace lorvane::window {
 
+// The model holds the sheet's object, never its storage: the object outlives a deleted sheet
+// and a closed workbook, and the model reads nothing once the sheet is gone.
 class SheetModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     static constexpr int StyleRole = Qt::UserRole + 1;  // the cell's format index
 
     explicit SheetModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
-    // Shows `sheet` of `book` (either may be null: an empty grid).
-    void setSheet(const sheet::BookData* book, const sheet::SheetData* sheet);
-    // Re-reads the sheet after changes.
-    void refresh();
-    const sheet::BookData* book() const { return book_; }
-    const sheet::SheetData* sheet() const { return sheet_; }
+    // Shows `sheet` (null: an empty grid), measured afresh.
+    void setSheet(Worksheet* sheet);
+    Worksheet* worksheet() const { return ws_; }
+    // The shown sheet's storage and its workbook's; null when none is shown or it is gone.
+    const sheet::BookData* book() const;
+    const sheet::SheetData* sheet() const;
+    // Measures the sheet again: rows and columns come and go at the ends of the grid.
+    void remeasure();
+    // Cells within `area` (1-based) changed: the grid grows at once to reach those that now
+    // hold something, and repaints them. It shrinks only in remeasure().
+    void cellsChanged(const CellRect& area);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -34,9 +46,9 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
-    void measure();
-    const sheet::BookData* book_ = nullptr;
-    const sheet::SheetData* sheet_ = nullptr;
+    void measure(int& rows, int& cols) const;
+    void resizeTo(int rows, int cols);
+    Worksheet* ws_ = nullptr;
     int rows_ = 0, cols_ = 0;
 };
 

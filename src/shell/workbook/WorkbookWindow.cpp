@@ -8,8 +8,8 @@
 #include <QStyledItemDelegate>
 #include <QTabBar>
 #include <QTableView>
-#include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "base/AutomationError.h"
 #include "automation/Workbook.h"
@@ -100,54 +100,76 @@ WorkbookWindow::WorkbookWindow(Workbook* book, runs::UiService& ui) : QWidget(nu
     connect(saveButton, &QPushButton::clicked, this, [this] { save(); });
     connect(saveAsButton, &QPushButton::clicked, this, [this] { saveAs(); });
     connect(tabs_, &QTabBar::currentChanged, this, [this](int i) {
-        if (rebuilding_ || i < 0 || i >= static_cast<int>(tabSheets_.size())) return;
-        showSheet(tabSheets_[i]);
+        if (rebuilding_ || i < 0 || i >= static_cast<int>(tabSheets_.size()) || !book_->isOpen()) return;
+        Worksheet* chosen = tabSheets_[i];
+        if (!chosen->alive()) {  // a deleted sheet's tab goes with it; should one stay, start afresh
+            refresh(true);
+            return;
+        }
+        showSheet(chosen);
         // The user's choice of tab is the workbook's active sheet.
-        auto& data = book_->data();
-        int index = data.indexOf(tabSheets_[i]);
-        if (index >= 0) data.activeSheet = index;
+        book_->data().activeSheet = chosen->Index() - 1;
     });
 
-    poll_ = new QTimer(this);
-    poll_->setInterval(400);
-    connect(poll_, &QTimer::timeout, this, [this] { refresh(); });
-    poll_->start();
     refresh(true);
 }
 
-void WorkbookWindow::rebuildTabs() {
+void WorkbookWindow::updateTitle() { setWindowTitle(QString::fromStdString(book_->Name()) + QStringLiteral(" - Lorvane表格")); }
+
+void WorkbookWindow::clearTabs() {
     rebuilding_ = true;
-    const auto& data = book_->data();
     while (tabs_->count() > 0) tabs_->removeTab(0);
     tabSheets_.clear();
-    for (const auto& s : data.sheets) {
+    rebuilding_ = false;
+}
+
+void WorkbookWindow::rebuildTabs() {
+    clearTabs();
+    rebuilding_ = true;
+    for (const auto& s : book_->data().sheets) {
         if (s->visibility != sheet::SheetData::Visibility::Visible) continue;
-        tabSheets_.push_back(s.get());
+        tabSheets_.push_back(book_->facadeFor(s.get()));
         tabs_->addTab(QString::fromStdString(s->name));
     }
+    rebuilding_ = false;
+    selectTabOf(model_->worksheet());
+}
+
+void WorkbookWindow::selectTabOf(const Worksheet* sheet) {
+    auto it = std::find(tabSheets_.begin(), tabSheets_.end(), sheet);
+    const int i = static_cast<int>(it - tabSheets_.begin());
+    if (it == tabSheets_.end() || tabs_->currentIndex() == i) return;
+    rebuilding_ = true;
+    tabs_->setCurrentIndex(i);
     rebuilding_ = false;
 }
 
 void WorkbookWindow::refresh(bool force) {
-    if (!book_->isOpen() || (!updating_ && !force)) return;
-    if (!force && book_->changeCount() == seen_) return;
-    seen_ = book_->changeCount();
-    setWindowTitle(QString::fromStdString(book_->Name()) + QStringLiteral(" - Lorvane表格"));
+    if (!force && !(deferred_ && updating_)) return;
+    deferred_ = layoutChanged_ = false;
+    if (!book_->isOpen()) {
+        clearTabs();
+        model_->setSheet(nullptr);
+        return;
+    }
+    updateTitle();
     rebuildTabs();
-    const auto& data = book_->data();
-    const sheet::SheetData* active =
-        data.activeSheet >= 0 && data.activeSheet < static_cast<int>(data.sheets.size()) ? data.sheets[data.activeSheet].get() : nullptr;
-    showSheet(active);
+    display(book_->ActiveSheet());
 }
 
-void WorkbookWindow::showSheet(const sheet::SheetData* sheet) {
-    for (std::size_t i = 0; i < tabSheets_.size(); ++i)
-        if (tabSheets_[i] == sheet && tabs_->currentIndex() != static_cast<int>(i)) {
-            rebuilding_ = true;
-            tabs_->setCurrentIndex(static_cast<int>(i));
-            rebuilding_ = false;
-        }
-    model_->setSheet(&book_->data(), sheet);
+void WorkbookWindow::showSheet(Worksheet* sheet) {
+    if (!updating_) {
+        deferred_ = true;
+        return;
+    }
+    if (model_->worksheet() != sheet) display(sheet);
+    selectTabOf(sheet);
+    showCurrentCell();
+}
+
+void WorkbookWindow::display(Worksheet* sheet) {
+    model_->setSheet(sheet && sheet->alive() ? sheet : nullptr);
+    selectTabOf(model_->worksheet());
     applyGeometry();
     showCurrentCell();
 }
@@ -195,13 +217,88 @@ void WorkbookWindow::setScreenUpdating(bool on) {
     updating_ = on;
     grid_->setUpdatesEnabled(on);
     tabs_->setUpdatesEnabled(on);
-    if (on) refresh(true);
+    refresh();
+}
+
+void WorkbookWindow::sheetAdded(Worksheet* sheet) {
+    if (!updating_) {
+        deferred_ = true;
+        return;
+    }
+    if (!sheet->Visible()) return;
+    // Its tab goes after the tabs of the visible sheets before it.
+    int at = 0;
+    for (const auto& s : book_->data().sheets) {
+        if (s.get() == sheet->dataOrNull()) break;
+        if (s->visibility == sheet::SheetData::Visibility::Visible) ++at;
+    }
+    rebuilding_ = true;
+    tabSheets_.insert(tabSheets_.begin() + at, sheet);
+    tabs_->insertTab(at, QString::fromStdString(sheet->Name()));
+    rebuilding_ = false;
+    selectTabOf(model_->worksheet());
+}
+
+void WorkbookWindow::sheetDeleted(Worksheet* sheet) {
+    // Acted on whatever screen updating says: nothing may point into the sheet after this.
+    auto it = std::find(tabSheets_.begin(), tabSheets_.end(), sheet);
+    if (it != tabSheets_.end()) {
+        rebuilding_ = true;
+        tabs_->removeTab(static_cast<int>(it - tabSheets_.begin()));
+        tabSheets_.erase(it);
+        rebuilding_ = false;
+    }
+    if (model_->worksheet() != sheet) return;
+    if (updating_) {
+        display(book_->ActiveSheet());
+    } else {
+        model_->setSheet(nullptr);
+        deferred_ = true;
+    }
+}
+
+void WorkbookWindow::sheetsChanged() {
+    if (!updating_) {
+        deferred_ = true;
+        return;
+    }
+    rebuildTabs();
+}
+
+void WorkbookWindow::sheetChanged(Worksheet* sheet, const CellRect& area, SheetChange what) {
+    if (sheet != model_->worksheet()) return;  // other sheets are read when shown
+    if (!updating_) {
+        deferred_ = true;
+        return;
+    }
+    model_->cellsChanged(area);
+    if (what == SheetChange::Layout) layoutChanged_ = true;
+    scheduleUpdate();
+}
+
+void WorkbookWindow::scheduleUpdate() {
+    if (updateScheduled_) return;
+    updateScheduled_ = true;
+    // Queued: runs when the event loop next gets its turn, normally after the run that made
+    // the changes; the window's going takes it along.
+    QMetaObject::invokeMethod(this, &WorkbookWindow::applyPendingUpdate, Qt::QueuedConnection);
+}
+
+void WorkbookWindow::applyPendingUpdate() {
+    updateScheduled_ = false;
+    if (!updating_ || !book_->isOpen()) return;  // refresh() follows when updating resumes
+    if (layoutChanged_) {
+        layoutChanged_ = false;
+        display(model_->worksheet());
+    } else {
+        model_->remeasure();
+    }
 }
 
 void WorkbookWindow::save() {
     try {
         book_->Save();
-        refresh(true);
+        updateTitle();
     } catch (const AutomationError& e) {
         ui_.message(runs::Message{e.description(), "错误", runs::Buttons::Ok, runs::Icon::Critical, runs::Answer::Ok});
     }
@@ -212,7 +309,7 @@ void WorkbookWindow::saveAs() {
     if (path.empty()) return;
     try {
         book_->SaveAs(path);
-        refresh(true);
+        updateTitle();
     } catch (const AutomationError& e) {
         ui_.message(runs::Message{e.description(), "错误", runs::Buttons::Ok, runs::Icon::Critical, runs::Answer::Ok});
     }
@@ -220,6 +317,10 @@ void WorkbookWindow::saveAs() {
 
 void WorkbookWindow::closeFromEngine() {
     engineClosing_ = true;
+    // The workbook's storage goes right after this: the grid lets go of it now, not when the
+    // window is finally deleted.
+    clearTabs();
+    model_->setSheet(nullptr);
     close();
 }
 
@@ -308,14 +409,27 @@ void WorkbookWindows::workbookClosed(Workbook* book) {
 }
 
 void WorkbookWindows::sheetActivated(Worksheet* sheet) {
-    if (auto* w = windowOf(sheet->Parent())) {
-        w->refresh();
-        w->showSheet(&sheet->data());
-    }
+    if (auto* w = windowOf(sheet->Parent())) w->showSheet(sheet);
 }
 
 void WorkbookWindows::selectionChanged(Worksheet* sheet) {
-    if (auto* w = windowOf(sheet->Parent())) w->showCurrentCell();
+    if (auto* w = windowOf(sheet->Parent())) w->showSheet(sheet);
+}
+
+void WorkbookWindows::sheetAdded(Worksheet* sheet) {
+    if (auto* w = windowOf(sheet->Parent())) w->sheetAdded(sheet);
+}
+
+void WorkbookWindows::sheetDeleted(Worksheet* sheet) {
+    if (auto* w = windowOf(sheet->Parent())) w->sheetDeleted(sheet);
+}
+
+void WorkbookWindows::sheetsChanged(Workbook* book) {
+    if (auto* w = windowOf(book)) w->sheetsChanged();
+}
+
+void WorkbookWindows::sheetChanged(Worksheet* sheet, const CellRect& area, SheetChange what) {
+    if (auto* w = windowOf(sheet->Parent())) w->sheetChanged(sheet, area, what);
 }
 
 void WorkbookWindows::applicationQuit(Application* app) {
