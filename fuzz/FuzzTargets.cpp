@@ -78,8 +78,36 @@ std::string valueText(const BookData& book, const Cell& c) {
     return "?";
 }
 
+// Formats compared field by field; a number that is none (a tint or size of "nan" in a damaged
+// file) equals itself.
+bool same(double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); }
+bool same(const sheet::Color& a, const sheet::Color& b) { return a.kind == b.kind && a.value == b.value && same(a.tint, b.tint); }
+bool same(const sheet::BorderEdge& a, const sheet::BorderEdge& b) { return a.style == b.style && same(a.color, b.color); }
+// What differs between two cell formats, "" when nothing.
+std::string formatDifference(const sheet::CellFormat& a, const sheet::CellFormat& b) {
+    if (a.numberFormat != b.numberFormat) return "number format '" + a.numberFormat + "' -> '" + b.numberFormat + "'";
+    const sheet::Font &f = a.font, &g = b.font;
+    if (f.name != g.name || !same(f.size, g.size) || f.bold != g.bold || f.italic != g.italic || f.strike != g.strike ||
+        f.outline != g.outline || f.shadow != g.shadow || f.condense != g.condense || f.extend != g.extend ||
+        f.underline != g.underline || f.vertAlign != g.vertAlign || !same(f.color, g.color) || f.family != g.family ||
+        f.charset != g.charset || f.scheme != g.scheme)
+        return "font '" + f.name + "' -> '" + g.name + "'";
+    if (a.fill.pattern != b.fill.pattern || !same(a.fill.fg, b.fill.fg) || !same(a.fill.bg, b.fill.bg) ||
+        a.fill.gradientXml != b.fill.gradientXml)
+        return "fill '" + a.fill.pattern + "' -> '" + b.fill.pattern + "'";
+    const sheet::Border &x = a.border, &y = b.border;
+    if (!same(x.left, y.left) || !same(x.right, y.right) || !same(x.top, y.top) || !same(x.bottom, y.bottom) ||
+        !same(x.diagonal, y.diagonal) || !same(x.vertical, y.vertical) || !same(x.horizontal, y.horizontal) ||
+        x.diagonalUp != y.diagonalUp || x.diagonalDown != y.diagonalDown || x.outline != y.outline)
+        return "border";
+    if (!(a.alignment == b.alignment)) return "alignment";
+    if (!(a.protection == b.protection)) return "protection";
+    if (a.quotePrefix != b.quotePrefix) return "quote prefix";
+    return "";
+}
+
 // The saved copy must hold what was read: the same sheets by name, and in every cell the same
-// value and formula. Formats are left out: the style table is rebuilt and deduplicated on saving.
+// value, formula and format (compared by what it is: the table is rebuilt on saving).
 void checkSameContent(const BookData& read, const BookData& back) {
     if (read.sheets.size() != back.sheets.size())
         throw Finding("saved copy has " + std::to_string(back.sheets.size()) + " sheets, the workbook read had " +
@@ -124,6 +152,8 @@ void checkSameContent(const BookData& read, const BookData& back) {
                 }
                 if (!same)
                     throw Finding(cellName(x, r, a.col) + ": " + valueText(read, a) + " reads back as " + valueText(back, b));
+                if (std::string d = formatDifference(read.styles.at(a.style), back.styles.at(b.style)); !d.empty())
+                    throw Finding(cellName(x, r, a.col) + ": format changes on saving: " + d);
                 if ((a.formula != 0) != (b.formula != 0) ||
                     (a.formula && read.formulaText(a.formula) != back.formulaText(b.formula)))
                     throw Finding(cellName(x, r, a.col) + ": formula '" + (a.formula ? read.formulaText(a.formula) : "") +

@@ -125,9 +125,9 @@ for t in "${targets[@]}"; do
   last=$(grep -E '^#[0-9]+' "$log" | tail -1)
   cov=$(sed -n 's/.* cov: \([0-9]*\).*/\1/p' <<<"$last")
   ft=$(sed -n 's/.* ft: \([0-9]*\).*/\1/p' <<<"$last")
-  files=$(find "$work/$t/corpus" -type f | wc -l)
+  files=$(sed -n 's/.* corp: \([0-9]*\).*/\1/p' <<<"$last")
   printf '%-20s %8s %12s %8s %8s %8s %8s %8s\n' "$t" "$((elapsed / 60))" "$runs" "$((runs / (elapsed > 0 ? elapsed : 1)))" \
-    "${cov:-?}" "${ft:-?}" "$files" "${faults[$t]}"
+    "${cov:-?}" "${ft:-?}" "${files:-?}" "${faults[$t]}"
 done
 if [ "$found" -gt 0 ]; then
   echo "$found new finding(s) under tests/fuzz/: replay them with the test build (ctest -R FuzzReplay)."
