@@ -1,6 +1,14 @@
 #include "cli/CommandLine.h"
 
+#include <iostream>
 #include <string_view>
+
+#include "automation/Application.h"
+#include "automation/Constants.h"
+#include "automation/CreateObject.h"
+#include "automation/Workbook.h"
+#include "runs/RunTimer.h"
+#include "runs/UiService.h"
 
 namespace lorvane::cli {
 
@@ -59,6 +67,31 @@ bool sameFile(const fs::path& a, const fs::path& b) {
     std::error_code ec;
     if (fs::equivalent(a, b, ec)) return true;
     return fs::weakly_canonical(a, ec) == fs::weakly_canonical(b, ec);
+}
+
+int finishCommand(runs::UiService& ui, const std::string& operation, const std::string& output,
+                  const std::function<CommandResult(Application&)>& work) {
+    runs::RunTimer timer(ui);
+    try {
+        auto app = CreateObjectAs<Application>("Excel.Application");
+        CommandResult result = work(*app);
+        if (!result.outcome.ok()) {
+            ui.inform(result.outcome.message);
+            return 1;
+        }
+        if (result.toSave) {
+            result.toSave->SaveAs(output, xlOpenXMLWorkbook, xlNoChange);
+            result.outcome.made.assign(1, result.toSave->FullName());
+            result.toSave->Close(false);
+        }
+        app->Quit();
+        for (const auto& path : result.outcome.made) std::cout << path << '\n';
+        timer.report(operation + "完成，运行总时间：");
+        return 0;
+    } catch (const std::exception& e) {
+        ui.inform(operation + "没有完成：" + runs::errorText(e));
+        return 1;
+    }
 }
 
 }  // namespace lorvane::cli

@@ -2,11 +2,22 @@
 // What the headless commands share: reading `--name value`, `--name=value` and `--flag`
 // arguments, and where an output file lands.
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
 #include <string>
 #include <vector>
+
+#include "runs/RunOutcome.h"
+
+namespace lorvane {
+class Application;
+class Workbook;
+namespace runs {
+class UiService;
+}
+}  // namespace lorvane
 
 namespace lorvane::cli {
 
@@ -34,5 +45,19 @@ std::filesystem::path savedXlsxPath(const std::string& output);
 
 // Whether two paths name the same file (or would, once written).
 bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b);
+
+// What a command's work hands back: how the run ended, and the workbook to save as the output
+// (nullptr when the run wrote its files itself).
+struct CommandResult {
+    runs::RunOutcome outcome;
+    Workbook* toSave = nullptr;
+};
+
+// The end of every headless command, once: `work` runs on a fresh application; a refusal or
+// failure prints its message (status 1); otherwise the workbook to save is saved as `output`,
+// every written path goes to standard output and the time report "<operation>完成，运行总时间："
+// to standard error (status 0). Any error on the way is "<operation>没有完成：…" (status 1).
+int finishCommand(runs::UiService& ui, const std::string& operation, const std::string& output,
+                  const std::function<CommandResult(Application&)>& work);
 
 }  // namespace lorvane::cli

@@ -95,4 +95,20 @@ void bindExampleButton(Form& form, std::function<void()> show, std::function<voi
     form.onMouseMove(&form, std::move(unload));
 }
 
+runs::TableLayoutTexts layoutTextsOf(const Form& form) {
+    auto t = [&](const char* name) {
+        QWidget* w = form.control(name);
+        return w ? ss(textOf(w)) : std::string();
+    };
+    runs::TableLayoutTexts r;
+    r.keyColumn = t("依据列");
+    r.titleRows = t("标题行数");
+    r.maxRows = t("最大行数");
+    r.maxColumns = t("最大列数");
+    r.footerFlag = t("表底文字");
+    r.footerRows = t("表底文字行数");
+    r.keep = t("是否保留");
+    return r;
+}
+
 }  // namespace lorvane::shell

@@ -2,6 +2,7 @@
 // The table-layout inputs every options window shares (title rows, key column, maximum
 // columns and rows, footer, footer rows, keep footer): each checks itself when changed or
 // left and moves the focus on. One piece, configured per window.
+#include "runs/TableLayout.h"
 #include "shell/RunServices.h"
 #include <functional>
 #include <string>
@@ -68,6 +69,10 @@ private:
     UiService& ui_;
     LayoutConfig config_;
 };
+
+// The layout controls' texts as the runs take them: 依据列, 标题行数, 最大行数, 最大列数, 表底文字,
+// 表底文字行数 and 是否保留 (empty for those the window lacks).
+runs::TableLayoutTexts layoutTextsOf(const Form& form);
 
 // 举例: its Click and MouseMove show the example window; moving over the window's free
 // surface unloads it again.

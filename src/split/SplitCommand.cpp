@@ -92,29 +92,14 @@ int runSplitCommand(int argc, char** argv) {
         return 1;
     }
 
-    runs::RunTimer timer(ui);
-    try {
-        auto app = CreateObjectAs<Application>("Excel.Application");
-        Workbook* source = app->Workbooks().Open(args.file);
-        runs::RunOutcome out = args.books ? splitIntoBooks(args.request, *app, *source, source->FullName())
-                                      : splitIntoSheets(args.request, *app, *source);
-        if (!out.ok()) {
-            ui.inform(out.message);
-            return 1;
-        }
-        if (!args.books) {
-            source->SaveAs(args.output, xlOpenXMLWorkbook, xlNoChange);
-            out.made.assign(1, source->FullName());
-            source->Close(false);
-            app->Quit();
-        }
-        for (const auto& path : out.made) std::cout << path << '\n';
-        timer.report("拆分完成，运行总时间：");
-        return 0;
-    } catch (const std::exception& e) {
-        ui.inform("拆分没有完成：" + runs::errorText(e));
-        return 1;
-    }
+    return cli::finishCommand(ui, "拆分", args.output, [&](Application& app) {
+        cli::CommandResult r;
+        Workbook* source = app.Workbooks().Open(args.file);
+        r.outcome = args.books ? splitIntoBooks(args.request, app, *source, source->FullName())
+                               : splitIntoSheets(args.request, app, *source);
+        if (!args.books) r.toSave = source;
+        return r;
+    });
 }
 
 }  // namespace lorvane::split

@@ -97,16 +97,9 @@ void SplitOptionsWindow::confirm() {
 QComboBox* SplitOptionsWindow::sheetList() const { return control<QComboBox>("工作表列表"); }
 
 SplitRequest SplitOptionsWindow::request() const {
-    auto t = [this](const char* n) { return ss(textOf(control(n))); };
     SplitRequest r;
-    r.sheetName = t("工作表列表");
-    r.keyColumn = t("依据列");
-    r.titleRows = t("标题行数");
-    r.maxRows = t("最大行数");
-    r.maxColumns = t("最大列数");
-    r.footerFlag = t("表底文字");
-    r.footerRows = t("表底文字行数");
-    r.keep = t("是否保留");
+    static_cast<runs::TableLayoutTexts&>(r) = layoutTextsOf(*this);
+    r.sheetName = ss(textOf(control("工作表列表")));
     return r;
 }
 

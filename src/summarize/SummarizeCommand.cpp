@@ -85,25 +85,11 @@ int runSummarizeBooksCommand(int argc, char** argv) {
         ui.inform(*refusal);
         return 1;
     }
-    runs::RunTimer timer(ui);
-    try {
-        auto app = CreateObjectAs<Application>("Excel.Application");
-        Workbook* result = nullptr;
-        runs::RunOutcome out = summarizeBooks(request, *app, runs::listFolder(folder.string()), result);
-        if (!out.ok()) {
-            ui.inform(out.message);
-            return 1;
-        }
-        result->SaveAs(output, xlOpenXMLWorkbook, xlNoChange);
-        std::cout << result->FullName() << '\n';
-        result->Close(false);
-        app->Quit();
-        timer.report("汇总完成，运行总时间：");
-        return 0;
-    } catch (const std::exception& e) {
-        ui.inform("汇总没有完成：" + runs::errorText(e));
-        return 1;
-    }
+    return cli::finishCommand(ui, "汇总", output, [&](Application& app) {
+        cli::CommandResult r;
+        r.outcome = summarizeBooks(request, app, runs::listFolder(folder.string()), r.toSave);
+        return r;
+    });
 }
 
 }  // namespace
@@ -134,25 +120,13 @@ int runSummarizeCommand(int argc, char** argv) {
         ui.inform("结果工作薄不能保存在源文件“" + file + "”上：源文件不会被改写，请换一个 --output。");
         return 1;
     }
-    runs::RunTimer timer(ui);
-    try {
-        auto app = CreateObjectAs<Application>("Excel.Application");
-        Workbook* source = app->Workbooks().Open(file);
-        runs::RunOutcome out = summarizeSheets(request, *app, *source);
-        if (!out.ok()) {
-            ui.inform(out.message);
-            return 1;
-        }
-        source->SaveAs(output, xlOpenXMLWorkbook, xlNoChange);
-        std::cout << source->FullName() << '\n';
-        source->Close(false);
-        app->Quit();
-        timer.report("汇总完成，运行总时间：");
-        return 0;
-    } catch (const std::exception& e) {
-        ui.inform("汇总没有完成：" + runs::errorText(e));
-        return 1;
-    }
+    return cli::finishCommand(ui, "汇总", output, [&](Application& app) {
+        cli::CommandResult r;
+        Workbook* source = app.Workbooks().Open(file);
+        r.outcome = summarizeSheets(request, app, *source);
+        r.toSave = source;
+        return r;
+    });
 }
 
 }  // namespace lorvane::summarize

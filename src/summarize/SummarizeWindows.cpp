@@ -98,16 +98,10 @@ SummarizeSheetsWindow::SummarizeSheetsWindow(Session& session)
 QComboBox* SummarizeSheetsWindow::sheetList() const { return control<QComboBox>("汇总表名"); }
 
 SummarizeSheetsRequest SummarizeSheetsWindow::request() const {
-    auto t = [this](const char* n) { return ss(textOf(control(n))); };
     SummarizeSheetsRequest r;
-    r.summaryName = t("汇总表名");
-    r.exists = t("是否存在");
-    r.titleRows = t("标题行数");
-    r.footerFlag = t("表底文字");
-    r.footerRows = t("表底文字行数");
-    r.keep = t("是否保留");
-    r.maxColumns = t("最大列数");
-    r.keyColumn = t("依据列");
+    static_cast<runs::TableLayoutTexts&>(r) = layoutTextsOf(*this);
+    r.summaryName = ss(textOf(control("汇总表名")));
+    r.exists = ss(textOf(control("是否存在")));
     return r;
 }
 
@@ -303,14 +297,9 @@ SummarizeBooksWindow::SummarizeBooksWindow(Session& session)
 QComboBox* SummarizeBooksWindow::sheetNumbers() const { return control<QComboBox>("工作表号"); }
 
 SummarizeBooksRequest SummarizeBooksWindow::request() const {
-    auto t = [this](const char* n) { return ss(textOf(control(n))); };
     SummarizeBooksRequest r;
-    r.sheetNumber = t("工作表号");
-    r.titleRows = t("标题行数");
-    r.footerFlag = t("表底文字");
-    r.footerRows = t("表底文字行数");
-    r.keep = t("是否保留");
-    r.maxColumns = t("最大列数");
+    static_cast<runs::TableLayoutTexts&>(r) = layoutTextsOf(*this);
+    r.sheetNumber = ss(textOf(control("工作表号")));
     r.keyColumn = ss(textOf(control("依据列")).trimmed());
     return r;
 }

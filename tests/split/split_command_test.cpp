@@ -4,11 +4,11 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <unistd.h>
 
 #include "SplitTestSupport.h"
 #include "split/SplitCommand.h"
+#include "support/CommandCapture.h"
 #include "support/MemoryLimit.h"
 
 namespace lorvane::split {
@@ -36,17 +36,10 @@ protected:
     void TearDown() override { fs::remove_all(dir); }
 
     int command(std::vector<std::string> args) {
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        std::ostringstream o, e;
-        auto* oldOut = std::cout.rdbuf(o.rdbuf());
-        auto* oldErr = std::cerr.rdbuf(e.rdbuf());
-        int rc = runSplitCommand(static_cast<int>(argv.size()), argv.data());
-        std::cout.rdbuf(oldOut);
-        std::cerr.rdbuf(oldErr);
-        out = o.str();
-        err = e.str();
-        return rc;
+        auto c = lorvane::testing::runCommand(&runSplitCommand, std::move(args));
+        out = c.out;
+        err = c.err;
+        return c.status;
     }
 
     static std::string bytes(const fs::path& p) {

@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <unistd.h>
 
 #include "automation/Application.h"
@@ -13,6 +12,7 @@
 #include "automation/Workbook.h"
 #include "automation/Worksheet.h"
 #include "summarize/SummarizeCommand.h"
+#include "support/CommandCapture.h"
 
 namespace lorvane::summarize {
 namespace {
@@ -50,17 +50,10 @@ protected:
     void TearDown() override { fs::remove_all(dir); }
 
     int command(std::vector<std::string> args) {
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        std::ostringstream o, e;
-        auto* oldOut = std::cout.rdbuf(o.rdbuf());
-        auto* oldErr = std::cerr.rdbuf(e.rdbuf());
-        int rc = runSummarizeCommand(static_cast<int>(argv.size()), argv.data());
-        std::cout.rdbuf(oldOut);
-        std::cerr.rdbuf(oldErr);
-        out = o.str();
-        err = e.str();
-        return rc;
+        auto c = lorvane::testing::runCommand(&runSummarizeCommand, std::move(args));
+        out = c.out;
+        err = c.err;
+        return c.status;
     }
     static std::string bytes(const fs::path& p) {
         std::ifstream in(p, std::ios::binary);
