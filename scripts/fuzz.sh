@@ -93,6 +93,10 @@ for t in "${targets[@]}"; do
   pids+=($!)
 done
 for p in "${pids[@]}"; do wait "$p" || true; done
+# A run that aborts on a finding leaves its scratch folder (FuzzTargets.cpp) behind.
+for d in "$scratch"/lorvane-fuzz-*; do
+  if [ -d "$d" ] && ! kill -0 "${d##*-}" 2>/dev/null; then rm -rf "$d"; fi
+done
 elapsed=$(($(date +%s) - start))
 
 # Findings: minimised into tests/fuzz/<target>/ (the raw input when minimising does not reproduce
