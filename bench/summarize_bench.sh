@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Times summarizing the sheets of one workbook through the headless command (reading and
-# writing included) beside the openpyxl peer on the same generated workbooks, in one run.
+# Times both summaries through the headless commands (reading and writing included) beside the
+# openpyxl peer on the same generated inputs, in one run: the sheets of one workbook (peer
+# `summarize`) and sheet 1 of every workbook of a folder (peer `combine`).
 #   bash bench/summarize_bench.sh [BUILD_DIR]
 # DATA (default /tmp/lorvane-bench/summarize) keeps the generated inputs between runs.
 # SIZES (default "2000 10000"): data rows of each of the 10 sheets.
+# FOLDERS (default "20x2000 100x2000"): workbooks x data rows of the folder summary.
 # LIMIT (default 600) caps every single run in seconds; REPEAT (default 3) runs our command
 # that many times (median time, largest peak memory), the peer once.
 set -uo pipefail
@@ -15,6 +17,7 @@ data="${DATA:-/tmp/lorvane-bench/summarize}"
 limit="${LIMIT:-600}"
 repeat="${REPEAT:-3}"
 sizes="${SIZES:-2000 10000}"
+folders="${FOLDERS:-20x2000 100x2000}"
 layout=(--title-rows 2 --footer-rows 2)
 cli="$build/src/lorvane"
 [ -x "$cli" ] || { echo "no $cli: build first" >&2; exit 2; }
@@ -39,6 +42,24 @@ for rows in $sizes; do
   [ "$(cat "$work/ours.rc")" = 0 ] || status="ours failed: $(tr '\n' ' ' <"$work/ours.err" | head -c 200)"
   [ "$(cat "$work/peer.rc")" = 0 ] || status="$status; peer rc=$(cat "$work/peer.rc")"
   printf '%-24s %9s %8s %9s %8s %7s %7s %s\n' "10 sheets x ${rows} rows" "$ours_s" "$(mb "$ours_kb")" \
+    "$peer_s" "$(mb "$peer_kb")" "$(ratio "$peer_s" "$ours_s")x" "$(ratio2 "$ours_kb" "$peer_kb")" "$status"
+done
+for f in $folders; do
+  books=${f%x*}; rows=${f#*x}
+  folder="$data/folder_${books}x${rows}"
+  if [ ! -d "$folder" ]; then
+    echo "generating $folder" >&2
+    $py "$peers/gen.py" folder --workbooks "$books" --rows "$rows" --depts 12 "${layout[@]}" --outdir "$folder" >&2 || exit 1
+    rm -f "$folder"/*.json
+  fi
+  repeated ours "$cli" summarize-books "$folder" --sheet-number 1 "${layout[@]}" --output "$work/ours-books.xlsx"
+  run peer $py "$peers/peer_openpyxl.py" combine "$folder" "$work/peer-books.xlsx" "${layout[@]}"
+  ours_s=$(cat "$work/ours.s"); peer_s=$(cat "$work/peer.s")
+  ours_kb=$(cat "$work/ours.kb"); peer_kb=$(cat "$work/peer.kb")
+  status="ok"
+  [ "$(cat "$work/ours.rc")" = 0 ] || status="ours failed: $(tr '\n' ' ' <"$work/ours.err" | head -c 200)"
+  [ "$(cat "$work/peer.rc")" = 0 ] || status="$status; peer rc=$(cat "$work/peer.rc")"
+  printf '%-24s %9s %8s %9s %8s %7s %7s %s\n' "${books} books x ${rows} rows" "$ours_s" "$(mb "$ours_kb")" \
     "$peer_s" "$(mb "$peer_kb")" "$(ratio "$peer_s" "$ours_s")x" "$(ratio2 "$ours_kb" "$peer_kb")" "$status"
 done
 echo "target at the largest size: speedup >= 30x, mem/ (ours / peer) < 0.2"

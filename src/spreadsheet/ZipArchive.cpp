@@ -17,6 +17,7 @@
 #include <unordered_set>
 
 #include "base/AutomationError.h"
+#include "base/Utf8.h"
 
 namespace lorvane::sheet {
 
@@ -393,7 +394,9 @@ void ZipWriter::add(const std::string& name, DeflatedPart part) {
         delete state;
         throw AutomationError(errc::kMethodFailed, "无法写入部件“" + name + "”。");
     }
-    if (zip_file_add(archive_, name.c_str(), src, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE) < 0) {
+    // A name read in another encoding (some zip tools write GBK names) goes back as the same bytes.
+    const zip_flags_t encoding = isValidUtf8(name) ? ZIP_FL_ENC_UTF_8 : ZIP_FL_ENC_RAW;
+    if (zip_file_add(archive_, name.c_str(), src, encoding | ZIP_FL_OVERWRITE) < 0) {
         zip_source_free(src);  // frees `state` too
         throw AutomationError(errc::kMethodFailed, "无法写入部件“" + name + "”。");
     }

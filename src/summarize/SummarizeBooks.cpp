@@ -69,28 +69,21 @@ void readWorkbook(const std::string& path, const SummarizeBooksSettings& s, Appl
     if (!keep) wb->Close(false);
 }
 
-VariantArray joinBlocks(Collected& c) {
-    VariantArray all(static_cast<int>(c.rows), c.columns);
-    int at = 0;
-    for (VariantArray& b : c.blocks) {
-        for (int r = 1; r <= b.rows(); ++r)
-            for (int col = 1; col <= b.cols(); ++col) all(at + r, col) = std::move(b(r, col));
-        at += b.rows();
-        b = VariantArray();
-    }
-    c.blocks.clear();
-    return all;
-}
-
-Workbook* writeResult(const SummarizeBooksSettings& s, Application& app, Collected& c, const VariantArray& block) {
+Workbook* writeResult(const SummarizeBooksSettings& s, Application& app, Collected& c) {
     const runs::TableLayout& layout = s.layout;
-    const int n = block.rows();
+    const int n = static_cast<int>(c.rows);
     Workbook* out = app.Workbooks().Add();
     Worksheet* summary = out->Worksheets()(1);
     summary->SetName("汇总表");
     pasteFormatsFor(*c.firstSheet, *summary, layout, c.firstUsedRows, n);
     summary->Cells().SetNumberFormat("@");
-    summary->GetRange("a1").Resize(n, block.cols()).SetValue(block);
+    // Each workbook's block goes to its place and is freed: the rows are never held twice.
+    int at = 1;
+    for (VariantArray& block : c.blocks) {
+        summary->Cells(at, 1).Resize(block.rows(), block.cols()).SetValue(block);
+        at += block.rows();
+        block = VariantArray();
+    }
     summary->Cells().SetHorizontalAlignment(xlCenter);
     summary->Cells().SetVerticalAlignment(xlCenter);
     placeFooter(*c.firstSheet, *summary, layout, c.firstUsedRows, n);
@@ -148,9 +141,8 @@ runs::RunOutcome summarizeBooks(const SummarizeBooksRequest& request, Applicatio
                 kNothingWritten);
         }
         step = "写汇总表";
-        VariantArray block = joinBlocks(c);
         app.SetDisplayAlerts(false);
-        result = writeResult(s, app, c, block);
+        result = writeResult(s, app, c);
         c.first->Close(false);
         c.first = nullptr;
         app.SetDisplayAlerts(alerts);
