@@ -258,5 +258,16 @@ TEST_F(SummarizeSheets, ATableBelowRow1KeepsItsBottomRows) {
     EXPECT_EQ(book->Worksheets()("汇总表")->Cells(10, 1).Value(), Variant("行10"));
 }
 
+// No 8-bit counter of data sheets: the 257th sheet with data is a later sheet like the others,
+// its titles are not collected again.
+TEST_F(SummarizeSheets, The257thDataSheetIsNotTheFirstAgain) {
+    for (int i = 1; i <= 300; ++i) sheet("表" + std::to_string(i), {{"标题"}, {"行" + std::to_string(i)}});
+    ASSERT_TRUE(run(request("1")).ok()) << ui.texts().back();
+    Worksheet* s = book->Worksheets()("汇总表");
+    EXPECT_EQ(s->UsedRange().rect().row2, 301);
+    EXPECT_EQ(s->Cells(258, 1).Value(), Variant("行257"));
+    EXPECT_EQ(s->Cells(301, 1).Value(), Variant("行300"));
+}
+
 }  // namespace
 }  // namespace lorvane::summarize
