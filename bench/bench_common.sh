@@ -28,3 +28,16 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.1f", a / b; else
 ratio2() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }'; }
 mb() { awk -v k="$1" 'BEGIN { printf "%.0f", k / 1024 }'; }
 
+
+# The figures of the last `repeated ours` and `run peer`: sets ours_s, ours_mb, peer_s, peer_mb,
+# speedup, memshare and status.
+read_results() {
+  ours_s=$(cat "$work/ours.s"); peer_s=$(cat "$work/peer.s")
+  local ours_kb peer_kb
+  ours_kb=$(cat "$work/ours.kb"); peer_kb=$(cat "$work/peer.kb")
+  ours_mb=$(mb "$ours_kb"); peer_mb=$(mb "$peer_kb")
+  speedup="$(ratio "$peer_s" "$ours_s")x"; memshare=$(ratio2 "$ours_kb" "$peer_kb")
+  status="ok"
+  [ "$(cat "$work/ours.rc")" = 0 ] || status="ours failed: $(tr '\n' ' ' <"$work/ours.err" | head -c 200)"
+  [ "$(cat "$work/peer.rc")" = 0 ] || status="$status; peer rc=$(cat "$work/peer.rc")"
+}

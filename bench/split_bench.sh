@@ -54,13 +54,9 @@ for size in $sizes; do
       repeated ours "${cli[@]}" split-books "$case/master.xlsx" --sheet 明细 --key C "${layout[@]}"
       run peer $py "$peers/peer_openpyxl.py" split "$case/master.xlsx" "$case/peer_books" --key C --to workbooks "${layout[@]}"
     fi
-    ours_s=$(cat "$work/ours.s"); peer_s=$(cat "$work/peer.s")
-    ours_kb=$(cat "$work/ours.kb"); peer_kb=$(cat "$work/peer.kb")
-    status="ok"
-    [ "$(cat "$work/ours.rc")" = 0 ] || status="ours failed: $(tr '\n' ' ' <"$work/ours.err" | head -c 200)"
-    [ "$(cat "$work/peer.rc")" = 0 ] || status="$status; peer rc=$(cat "$work/peer.rc")"
-    printf '%-22s %-7s %9s %8s %9s %8s %7s %7s %s\n' "${rows} rows ${depts} keys" $job "$ours_s" "$(mb "$ours_kb")" \
-      "$peer_s" "$(mb "$peer_kb")" "$(ratio "$peer_s" "$ours_s")x" "$(ratio2 "$ours_kb" "$peer_kb")" "$status"
+    read_results
+    printf '%-22s %-7s %9s %8s %9s %8s %7s %7s %s\n' "${rows} rows ${depts} keys" $job "$ours_s" "$ours_mb" \
+      "$peer_s" "$peer_mb" "$speedup" "$memshare" "$status"
     rm -rf "$case"
   done
 done

@@ -36,13 +36,8 @@ for rows in $sizes; do
   fi
   repeated ours "$cli" summarize-sheets "$book" "${layout[@]}" --keep-footer --output "$work/ours.xlsx"
   run peer $py "$peers/peer_openpyxl.py" summarize "$book" "$work/peer.xlsx" "${layout[@]}" --keep-footer
-  ours_s=$(cat "$work/ours.s"); peer_s=$(cat "$work/peer.s")
-  ours_kb=$(cat "$work/ours.kb"); peer_kb=$(cat "$work/peer.kb")
-  status="ok"
-  [ "$(cat "$work/ours.rc")" = 0 ] || status="ours failed: $(tr '\n' ' ' <"$work/ours.err" | head -c 200)"
-  [ "$(cat "$work/peer.rc")" = 0 ] || status="$status; peer rc=$(cat "$work/peer.rc")"
-  printf '%-24s %9s %8s %9s %8s %7s %7s %s\n' "10 sheets x ${rows} rows" "$ours_s" "$(mb "$ours_kb")" \
-    "$peer_s" "$(mb "$peer_kb")" "$(ratio "$peer_s" "$ours_s")x" "$(ratio2 "$ours_kb" "$peer_kb")" "$status"
+  read_results
+  printf '%-24s %9s %8s %9s %8s %7s %7s %s\n' "10 sheets x ${rows} rows" "$ours_s" "$ours_mb" "$peer_s" "$peer_mb" "$speedup" "$memshare" "$status"
 done
 for f in $folders; do
   books=${f%x*}; rows=${f#*x}
@@ -54,12 +49,7 @@ for f in $folders; do
   fi
   repeated ours "$cli" summarize-books "$folder" --sheet-number 1 "${layout[@]}" --output "$work/ours-books.xlsx"
   run peer $py "$peers/peer_openpyxl.py" combine "$folder" "$work/peer-books.xlsx" "${layout[@]}"
-  ours_s=$(cat "$work/ours.s"); peer_s=$(cat "$work/peer.s")
-  ours_kb=$(cat "$work/ours.kb"); peer_kb=$(cat "$work/peer.kb")
-  status="ok"
-  [ "$(cat "$work/ours.rc")" = 0 ] || status="ours failed: $(tr '\n' ' ' <"$work/ours.err" | head -c 200)"
-  [ "$(cat "$work/peer.rc")" = 0 ] || status="$status; peer rc=$(cat "$work/peer.rc")"
-  printf '%-24s %9s %8s %9s %8s %7s %7s %s\n' "${books} books x ${rows} rows" "$ours_s" "$(mb "$ours_kb")" \
-    "$peer_s" "$(mb "$peer_kb")" "$(ratio "$peer_s" "$ours_s")x" "$(ratio2 "$ours_kb" "$peer_kb")" "$status"
+  read_results
+  printf '%-24s %9s %8s %9s %8s %7s %7s %s\n' "${books} books x ${rows} rows" "$ours_s" "$ours_mb" "$peer_s" "$peer_mb" "$speedup" "$memshare" "$status"
 done
 echo "target at the largest size: speedup >= 30x, mem/ (ours / peer) < 0.2"

@@ -126,9 +126,14 @@ std::optional<std::string> planSummarizeSheets(const SummarizeSheetsRequest& req
     }
 }
 
-runs::RunOutcome summarizeSheets(const SummarizeSheetsRequest& request, Application& app, Workbook& book) {
-    SummarizeSheetsPlan plan;
-    if (auto refusal = planSummarizeSheets(request, book, plan)) return runs::RunOutcome::refused(*refusal);
+runs::RunOutcome summarizeSheets(const SummarizeSheetsRequest& request, Application& app, Workbook& book,
+                                 const SummarizeSheetsPlan* planned) {
+    SummarizeSheetsPlan fresh;
+    if (!planned) {
+        if (auto refusal = planSummarizeSheets(request, book, fresh)) return runs::RunOutcome::refused(*refusal);
+        planned = &fresh;
+    }
+    const SummarizeSheetsPlan& plan = *planned;
     VariantArray block;
     try {
         block = collectRows(plan);
@@ -151,10 +156,10 @@ runs::RunOutcome summarizeSheets(const SummarizeSheetsRequest& request, Applicat
 }
 
 runs::RunOutcome runSummarizeSheets(const SummarizeSheetsRequest& request, Application& app, Workbook& book,
-                                    runs::UiService& ui) {
+                                    runs::UiService& ui, const SummarizeSheetsPlan* planned) {
     ui.showRunningNotice();
     runs::RunTimer timer(ui);
-    runs::RunOutcome out = summarizeSheets(request, app, book);
+    runs::RunOutcome out = summarizeSheets(request, app, book, planned);
     if (out.ok()) {
         try {
             book.Save();

@@ -51,12 +51,14 @@ std::optional<std::string> planSummarizeSheets(const SummarizeSheetsRequest& req
 // The work alone: the old summary sheet replaced or a new one added, the rows written with the
 // first data sheet's formats, footer, alignment and wrap, A1 selected. No save, no messages.
 // Refusals change nothing; a failure part-way restores alerts and screen updating and says in
-// `message` what failed.
-runs::RunOutcome summarizeSheets(const SummarizeSheetsRequest& request, Application& app, Workbook& book);
+// `message` what failed. `planned`: the plan a window has just made for this workbook, so the
+// sheets are not measured twice.
+runs::RunOutcome summarizeSheets(const SummarizeSheetsRequest& request, Application& app, Workbook& book,
+                                 const SummarizeSheetsPlan* planned = nullptr);
 
 // The whole operation from the window: the running notice, the work, saving in place, the timer
 // report "汇总完成，运行总时间：n秒！" or the message of a refusal or failure, then the exit countdown.
 runs::RunOutcome runSummarizeSheets(const SummarizeSheetsRequest& request, Application& app, Workbook& book,
-                                    runs::UiService& ui);
+                                    runs::UiService& ui, const SummarizeSheetsPlan* planned = nullptr);
 
 }  // namespace lorvane::summarize

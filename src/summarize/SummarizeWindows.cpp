@@ -174,7 +174,7 @@ void SummarizeSheetsWindow::confirm() {
     SummarizeSheetsPlan plan;
     if (auto refusal = planSummarizeSheets(r, *book, plan)) return refuse(*refusal, nullptr);
     unload();
-    runSummarizeSheets(r, *app, *book, session.ui);
+    runSummarizeSheets(r, *app, *book, session.ui, &plan);
 }
 
 // ---- 汇总多工作薄 ----

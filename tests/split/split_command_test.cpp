@@ -42,10 +42,7 @@ protected:
         return c.status;
     }
 
-    static std::string bytes(const fs::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
+    static std::string bytes(const fs::path& p) { return lorvane::testing::fileBytes(p.string()); }
 
     Workbook* openIn(std::shared_ptr<Application>& other, const fs::path& p) {
         other = CreateObjectAs<Application>("Excel.Application");

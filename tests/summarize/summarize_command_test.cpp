@@ -55,10 +55,7 @@ protected:
         err = c.err;
         return c.status;
     }
-    static std::string bytes(const fs::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
+    static std::string bytes(const fs::path& p) { return lorvane::testing::fileBytes(p.string()); }
 };
 
 TEST_F(SummarizeCommand, WritesTheSummaryElsewhereAndLeavesTheSourceAlone) {

@@ -1,6 +1,9 @@
 #pragma once
-// Runs a headless command's entry point as the program would, capturing what it prints.
+// Runs a headless command's entry point as the program would, capturing what it prints, and
+// reads files whole to check what it wrote or left alone.
+#include <fstream>
 #include <iostream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -25,6 +28,12 @@ inline Captured runCommand(int (*entry)(int, char**), std::vector<std::string> a
     c.out = o.str();
     c.err = e.str();
     return c;
+}
+
+// A file's bytes, to show a command left it as it was.
+inline std::string fileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 }  // namespace lorvane::testing
