@@ -10,7 +10,7 @@ packages=(build-essential cmake pkg-config
   libzip-dev libisal-dev libexpat1-dev libjemalloc-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-cjk qt6-translations-l10n python3-openpyxl
-  libreoffice-calc-nogui)
+  libreoffice-calc-nogui desktop-file-utils)
 
 missing=()
 for p in "${packages[@]}"; do

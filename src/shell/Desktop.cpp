@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QIcon>
 #include <QPointer>
 #include <QTimer>
 
@@ -43,6 +44,13 @@ int runDesktop(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Lorvane办公助手"));
     QApplication::setQuitOnLastWindowClosed(false);
     Q_INIT_RESOURCE(lorvane);
+    // The installed desktop entry and icon theme name the program; a build tree falls back on
+    // the icons built in.
+    QGuiApplication::setDesktopFileName(QStringLiteral("lorvane"));
+    QIcon fallback;
+    fallback.addFile(QStringLiteral(":/icons/lorvane-48.png"));
+    fallback.addFile(QStringLiteral(":/icons/lorvane-256.png"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("lorvane"), fallback));
     lorvane::shell::installChineseTranslations(app);
 
     using namespace lorvane::shell;
