@@ -223,6 +223,13 @@ void Workbook::SaveAs(const std::string& fileName, int format, int /*accessMode*
     modified_ = false;
 }
 
+void Workbook::SaveCopyAs(const std::string& fileName) {
+    data();
+    if (fileName.empty()) throw AutomationError(errc::kInvalidCall, "保存失败：没有给出文件名。");
+    const std::string target = fs::absolute(fileName).lexically_normal().string();
+    sheet::writeWorkbookFile(*data_, target, sheet::formatForPath(target));
+}
+
 bool Workbook::Close(std::optional<bool> saveChanges) {
     if (!open_) return true;
     if (saveChanges.value_or(false)) {

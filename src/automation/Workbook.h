@@ -76,6 +76,9 @@ public:
     void Save();
     // format 0: by the extension (".xlsx" when none); 51: .xlsx, appended when missing.
     void SaveAs(const std::string& fileName, int format = 0, int accessMode = 0);
+    // Writes the workbook to `fileName` (format by its extension) at once; the workbook keeps its
+    // own file, name and changed state.
+    void SaveCopyAs(const std::string& fileName);
     // Close(): asks (DisplayAlerts on) when modified; Close(false) discards; Close(true) saves.
     // Returns false when the user cancelled.
     bool Close(std::optional<bool> saveChanges = std::nullopt);

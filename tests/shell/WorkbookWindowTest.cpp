@@ -2,6 +2,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTabBar>
+#include <QTemporaryDir>
 #include <QTableView>
 
 #include "DesktopFixture.h"
@@ -333,6 +334,47 @@ TEST_F(WorkbookWindowTest, ClosingTheWorkbookLetsGoOfItsStorage) {
     paint(w);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(w.isNull());
+}
+
+// 用其他程序打开 hands the desktop the workbook's own file when it holds everything, and
+// otherwise a fresh temporary copy; the workbook keeps its file, name and unsaved changes.
+TEST_F(WorkbookWindowTest, OpenInOtherProgramShowsTheFileOrACopyOfTheChanges) {
+    Workbook* book = bookWithSheets({"甲"});
+    QPointer<WorkbookWindow> w = windows->windowOf(book);
+    auto* button = w->findChild<QPushButton*>("用其他程序打开");
+    ASSERT_NE(button, nullptr);
+    auto cellA1 = [](const std::string& path) {  // read by another application, as the other program would
+        Application reader;
+        Workbook* copy = reader.Workbooks().Open(path);
+        std::string text = copy->GetSheets().Item(1)->Cells(1, 1).Value().text();
+        copy->Close(false);
+        return text;
+    };
+
+    const std::string unsavedName = book->FullName();
+    QTest::mouseClick(button, Qt::LeftButton);
+    ASSERT_EQ(ui.opened.size(), 1u);
+    EXPECT_TRUE(ui.opened[0].ends_with(".xlsx")) << ui.opened[0];
+    EXPECT_EQ(cellA1(ui.opened[0]), "甲");
+    EXPECT_EQ(book->FullName(), unsavedName);
+    EXPECT_TRUE(book->Path().empty());
+
+    QTemporaryDir dir;
+    const std::string own = dir.filePath("名单.xlsx").toStdString();
+    book->SaveAs(own);
+    QTest::mouseClick(button, Qt::LeftButton);
+    ASSERT_EQ(ui.opened.size(), 2u);
+    EXPECT_EQ(ui.opened[1], book->FullName());
+
+    book->GetSheets().Item(1)->Cells(1, 1).SetValue(Variant(std::string("乙")));
+    QTest::mouseClick(button, Qt::LeftButton);
+    ASSERT_EQ(ui.opened.size(), 3u);
+    EXPECT_NE(ui.opened[2], own);
+    EXPECT_TRUE(ui.opened[2].ends_with("/名单.xlsx")) << ui.opened[2];
+    EXPECT_EQ(cellA1(ui.opened[2]), "乙");
+    EXPECT_EQ(cellA1(own), "甲");  // the user's file is not written behind their back
+    EXPECT_FALSE(book->Saved());
+    EXPECT_EQ(book->FullName(), own);
 }
 
 struct CloseRow {

@@ -1,6 +1,9 @@
 #include "shell/workbook/WorkbookWindow.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPainter>
@@ -16,6 +19,7 @@
 #include "shell/FileDialog.h"
 #include "shell/RunServices.h"
 #include "spreadsheet/BookData.h"
+#include "spreadsheet/WorkbookFile.h"
 #include "shell/workbook/SheetModel.h"
 
 namespace lorvane::window {
@@ -72,8 +76,11 @@ WorkbookWindow::WorkbookWindow(Workbook* book, runs::UiService& ui) : QWidget(nu
     saveButton->setObjectName("保存");
     auto* saveAsButton = new QPushButton(QStringLiteral("另存为"), this);
     saveAsButton->setObjectName("另存为");
+    auto* otherButton = new QPushButton(QStringLiteral("用其他程序打开"), this);
+    otherButton->setObjectName("用其他程序打开");
     bar->addWidget(saveButton);
     bar->addWidget(saveAsButton);
+    bar->addWidget(otherButton);
     bar->addStretch();
     layout->addLayout(bar);
 
@@ -99,6 +106,7 @@ WorkbookWindow::WorkbookWindow(Workbook* book, runs::UiService& ui) : QWidget(nu
 
     connect(saveButton, &QPushButton::clicked, this, [this] { save(); });
     connect(saveAsButton, &QPushButton::clicked, this, [this] { saveAs(); });
+    connect(otherButton, &QPushButton::clicked, this, [this] { openInOtherProgram(); });
     connect(tabs_, &QTabBar::currentChanged, this, [this](int i) {
         if (rebuilding_ || i < 0 || i >= static_cast<int>(tabSheets_.size()) || !book_->isOpen()) return;
         Worksheet* chosen = tabSheets_[i];
@@ -310,6 +318,36 @@ void WorkbookWindow::saveAs() {
     try {
         book_->SaveAs(path);
         updateTitle();
+    } catch (const AutomationError& e) {
+        ui_.message(runs::Message{e.description(), "错误", runs::Buttons::Ok, runs::Icon::Critical, runs::Answer::Ok});
+    }
+}
+
+namespace {
+
+// A new folder under the temporary location for each copy: the other program may still hold
+// an earlier one open, and the copy keeps the workbook's own file name for its title bar.
+std::string temporaryCopyPath(const Workbook& book) {
+    static int copies = 0;
+    const QString folder = QDir::tempPath() + QStringLiteral("/lorvane-%1/%2").arg(QCoreApplication::applicationPid()).arg(++copies);
+    if (!QDir().mkpath(folder)) throw AutomationError(errc::kMethodFailed, "无法创建临时文件夹“" + folder.toStdString() + "”。");
+    const QString base = QFileInfo(QString::fromStdString(book.Name())).completeBaseName();
+    return (folder + "/" + (base.isEmpty() ? QStringLiteral("工作簿") : base) + ".xlsx").toStdString();
+}
+
+}  // namespace
+
+void WorkbookWindow::openInOtherProgram() {
+    try {
+        std::string target;
+        if (book_->Saved() && !book_->Path().empty()) {
+            sheet::waitForBackgroundSaves();  // the file must be whole before another program reads it
+            target = book_->FullName();
+        } else {
+            target = temporaryCopyPath(*book_);
+            book_->SaveCopyAs(target);
+        }
+        ui_.openWithShell(target);
     } catch (const AutomationError& e) {
         ui_.message(runs::Message{e.description(), "错误", runs::Buttons::Ok, runs::Icon::Critical, runs::Answer::Ok});
     }

@@ -1,6 +1,6 @@
 #pragma once
 // The window of one open workbook: sheet tabs, a grid over the engine's cells, and the
-// 保存 / 另存为 buttons. Closing it closes the workbook (asking first when it was changed).
+// 保存 / 另存为 / 用其他程序打开 buttons. Closing it closes the workbook (asking first when it was changed).
 #include "shell/RunServices.h"
 #include <QPointer>
 #include <QWidget>
@@ -48,6 +48,9 @@ public:
 
     void save();
     void saveAs();
+    // Shows the workbook in the desktop's default spreadsheet program: its own file when that
+    // holds everything, otherwise a copy written to a temporary folder for the purpose.
+    void openInOtherProgram();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
