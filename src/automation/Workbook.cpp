@@ -196,6 +196,12 @@ void Workbook::Save() {
         SaveAs(target);
         return;
     }
+    const auto format = sheet::formatForPath(fullName_);
+    if (format == sheet::FileFormat::Ods || format == sheet::FileFormat::Csv) {
+        // Read-only formats: the workbook goes beside its source as .xlsx, the source stays as it is.
+        SaveAs((fs::path(fullName_).parent_path() / fs::path(fullName_).stem()).string() + ".xlsx");
+        return;
+    }
     writeFile(fullName_);
     modified_ = false;
 }

@@ -15,6 +15,16 @@ char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32
 // UTF-8 continuation bytes belong to the character before them.
 bool continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
+// `patterns` holds one pattern or several separated by ';'.
+bool matchesAny(std::string_view name, std::string_view patterns) {
+    while (true) {
+        const std::size_t cut = patterns.find(';');
+        if (fileNameMatches(name, patterns.substr(0, cut))) return true;
+        if (cut == std::string_view::npos) return false;
+        patterns.remove_prefix(cut + 1);
+    }
+}
+
 }  // namespace
 
 bool fileNameMatches(std::string_view name, std::string_view pattern) {
@@ -56,7 +66,7 @@ std::vector<std::string> listFolder(const std::string& folder, std::string_view 
         const std::string name = it->path().filename().string();
         // Lock files ("~$名单.xlsx", ".~lock.名单.xlsx#") and hidden files are no workbooks of the user's.
         if (name.starts_with("~$") || name.starts_with(".")) continue;
-        if (!fileNameMatches(name, pattern) || !it->is_regular_file(ec)) continue;
+        if (!matchesAny(name, pattern) || !it->is_regular_file(ec)) continue;
         out.push_back(it->path().string());
     }
     return out;

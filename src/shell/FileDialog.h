@@ -4,8 +4,13 @@
 
 namespace lorvane::shell {
 
-// The filter every workbook dialog uses.
+// The filter of the dialogs that save a workbook.
 inline constexpr const char* kWorkbookFilter = "Excel (*.xls;*.xlsx)|*.xls;*.xlsx|";
+// The filter of the dialogs that choose a workbook to read: OpenDocument spreadsheets and CSV
+// text open as workbooks too.
+inline constexpr const char* kOpenWorkbookFilter =
+    "表格文件 (*.xlsx;*.xls;*.xlsm;*.ods;*.csv)|*.xlsx;*.xls;*.xlsm;*.ods;*.csv|Excel (*.xls;*.xlsx;*.xlsm)|*.xls;*.xlsx;*.xlsm|"
+    "OpenDocument (*.ods)|*.ods|CSV (*.csv)|*.csv|";
 
 // "Excel (*.xls;*.xlsx)|*.xls;*.xlsx|" -> "Excel (*.xls *.xlsx)": pairs of description and
 // patterns separated by "|", patterns by ";", in the form of a Qt file dialog (";;" between

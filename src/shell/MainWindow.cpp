@@ -195,7 +195,7 @@ void MainWindow::dispatch(Operation op) {
     session_.endSpreadsheetPrograms();
     if (!ui.askYesNo(row->confirm, row->confirmTitle, row->icon)) return;
     if (op == Operation::SummarizeSheets) session_.SheetCount = 0;
-    std::string path = ui.fileDialog(false, row->dialogTitle, kWorkbookFilter);
+    std::string path = ui.fileDialog(false, row->dialogTitle, kOpenWorkbookFilter);
     if (path.empty()) {
         ui.inform(row->cancelText);
         if (op == Operation::SummarizeSheets) session_.showMain();

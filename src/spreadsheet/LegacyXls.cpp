@@ -160,6 +160,7 @@ std::vector<std::string> convertWithLibreOffice(const std::vector<std::string>& 
     // CSV (the first sheet, UTF-8) serves checks that compare what LibreOffice reads with the engine.
     std::string filter = targetExtension == "xls"   ? "xls:MS Excel 97"
                          : targetExtension == "csv" ? "csv:Text - txt - csv (StarCalc):44,34,76,1"
+                         : targetExtension == "ods" ? "ods:calc8"
                                                     : "xlsx:Calc MS Excel 2007 XML";
     args.push_back("--convert-to");
     args.push_back(filter);

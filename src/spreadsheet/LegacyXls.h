@@ -22,7 +22,7 @@ private:
     std::string path_;
 };
 
-// Converts `inputs` in one LibreOffice start into `outDir`, to "xlsx", "xls" or "csv". Returns, per input,
+// Converts `inputs` in one LibreOffice start into `outDir`, to "xlsx", "xls", "ods" or "csv". Returns, per input,
 // the converted file, or an empty string where LibreOffice produced nothing. Throws
 // AutomationError when LibreOffice is missing or does not finish in time.
 std::vector<std::string> convertWithLibreOffice(const std::vector<std::string>& inputs, const std::string& outDir,

@@ -7,6 +7,7 @@
 
 #include "base/AutomationError.h"
 #include "spreadsheet/BadFileChecks.h"
+#include "spreadsheet/CsvFile.h"
 #include "spreadsheet/LegacyXls.h"
 #include "spreadsheet/Package.h"
 #include "spreadsheet/SafeSave.h"
@@ -47,6 +48,16 @@ std::unique_ptr<BookData> readPackageGuarded(const std::string& path, const std:
     }
 }
 
+std::unique_ptr<BookData> readCsvGuarded(const std::string& path, const std::string& display) {
+    try {
+        return readCsvFile(path, display);
+    } catch (const std::bad_alloc&) {
+        throw AutomationError(errc::kBadFile, "文件“" + display + "”太大，内存不足，无法打开。");
+    } catch (const std::length_error&) {
+        throw AutomationError(errc::kBadFile, "文件“" + display + "”太大，内存不足，无法打开。");
+    }
+}
+
 bool isLegacyKind(FileKind kind, const std::string& path) {
     if (kind == FileKind::Compound || kind == FileKind::BareBiff) return true;
     // Many systems export an HTML table under an .xls name; LibreOffice reads those too.
@@ -60,6 +71,8 @@ FileFormat formatForPath(const std::string& path) {
     std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     if (ext == ".xls") return FileFormat::Xls;
     if (ext == ".xlsm") return FileFormat::Xlsm;
+    if (ext == ".ods") return FileFormat::Ods;
+    if (ext == ".csv") return FileFormat::Csv;
     return FileFormat::Xlsx;
 }
 
@@ -71,10 +84,19 @@ std::vector<WorkbookReadResult> readWorkbookFiles(const std::vector<std::string>
         std::string display = displayNameOf(path);
         try {
             if (auto error = checkReadable(path)) throw *error;
+            const FileFormat format = formatForPath(path);
+            if (format == FileFormat::Csv) {
+                results[i].book = readCsvGuarded(path, display);
+                continue;
+            }
             FileKind kind = sniffFile(path, display);
             switch (kind) {
             case FileKind::Zip:
-                results[i].book = readPackageGuarded(path, display, formatForPath(path));
+                if (format == FileFormat::Ods) {  // an OpenDocument spreadsheet: LibreOffice reads it
+                    legacy.push_back(i);
+                    break;
+                }
+                results[i].book = readPackageGuarded(path, display, format);
                 break;
             case FileKind::EncryptedOoxml:
                 throw AutomationError(errc::kBadFile, "文件“" + display +
@@ -109,7 +131,9 @@ std::vector<WorkbookReadResult> readWorkbookFiles(const std::vector<std::string>
                 if (converted[k].empty())
                     throw AutomationError(errc::kBadFile, "文件“" + display +
                                                               "”无法读取：LibreOffice 不能转换它（文件可能已损坏、设有密码或不是工作簿）。");
-                results[i].book = readPackageGuarded(converted[k], display, FileFormat::Xls);
+                // A converted .ods is saved as .xlsx; a .xls goes back through LibreOffice.
+                const FileFormat source = formatForPath(paths[i]) == FileFormat::Ods ? FileFormat::Xlsx : FileFormat::Xls;
+                results[i].book = readPackageGuarded(converted[k], display, source);
             } catch (const AutomationError& e) {
                 results[i].error = e;
             }
@@ -129,6 +153,8 @@ std::unique_ptr<BookData> readWorkbookFile(const std::string& path) {
 
 void writeWorkbookFile(const BookData& book, const std::string& path, FileFormat format) {
     std::string display = displayNameOf(path);
+    if (format == FileFormat::Ods || format == FileFormat::Csv)
+        throw AutomationError(errc::kInvalidCall, "不能保存为“" + display + "”：.ods 和 .csv 文件只能读取，请保存为 .xlsx。");
     fs::path folder = fs::path(path).parent_path();
     std::error_code ec;
     if (!folder.empty() && !fs::is_directory(folder, ec)) throwSaveError(path, ENOENT);

@@ -11,7 +11,8 @@
 
 namespace lorvane::sheet {
 
-enum class FileFormat { Xlsx, Xlsm, Xls };
+// Ods and Csv are read only: a workbook from such a file is written as .xlsx.
+enum class FileFormat { Xlsx, Xlsm, Xls, Ods, Csv };
 
 // The format a path names by its extension (".xlsx" when it has none we know).
 FileFormat formatForPath(const std::string& path);

@@ -214,7 +214,7 @@ void enterManyWorkbooks(Session& s, const char* question, const char* cancelText
         return;
     }
     s.endSpreadsheetPrograms();
-    s.ChosenPath = s.ui.fileDialog(false, "请选择文件夹下任意一个表格文件", kWorkbookFilter);
+    s.ChosenPath = s.ui.fileDialog(false, "请选择文件夹下任意一个表格文件", kOpenWorkbookFilter);
     if (s.ChosenPath.empty()) {
         s.ui.inform(cancelText);
         s.showMain();

@@ -1,6 +1,7 @@
 // Summarizing one sheet position over a folder of workbooks, run headless on the real engine.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <unistd.h>
@@ -13,6 +14,7 @@
 #include "automation/Worksheet.h"
 #include "runs/FolderListing.h"
 #include "runs/ScriptedUi.h"
+#include "spreadsheet/LegacyXls.h"
 #include "summarize/SummarizeBooks.h"
 
 namespace lorvane::summarize {
@@ -164,6 +166,57 @@ TEST_F(SummarizeBooks, RefusalsBeforeAnyWork) {
     SummarizeBooksSettings s;
     EXPECT_TRUE(checkSummarizeBooks(request("3"), 2, s).has_value());  // beyond the chosen workbook's sheets
     EXPECT_FALSE(checkSummarizeBooks(request("2"), 2, s).has_value());
+}
+
+// A folder of mixed sources: an .xlsx, CSV text in GBK (comma) and in UTF-8 with a byte-order
+// mark (tab), and an OpenDocument spreadsheet (through LibreOffice, when it is installed). Each
+// is listed and read like any workbook; the result is an .xlsx.
+TEST_F(SummarizeBooks, CsvAndOdsFilesAreWorkbooksOfTheFolder) {
+    auto make = [&](const fs::path& path, const std::string& who) {
+        auto a = CreateObjectAs<Application>("Excel.Application");
+        Workbook* b = a->Workbooks().Add();
+        Worksheet* ws = b->Worksheets()(1);
+        ws->Cells(1, 1).SetValue(Variant("姓名"));
+        ws->Cells(1, 2).SetValue(Variant("金额"));
+        ws->Cells(2, 1).SetValue(Variant(who));
+        ws->Cells(2, 2).SetValue(Variant(5.0));
+        b->SaveAs(path.string(), xlOpenXMLWorkbook);
+        b->Close(false);
+    };
+    make(dir / "in" / "甲.xlsx", "甲");
+    // "姓名,金额\n乙,7\n" in GBK
+    std::ofstream(dir / "in" / "乙.CSV", std::ios::binary) << "\xD0\xD5\xC3\xFB,\xBD\xF0\xB6\xEE\n\xD2\xD2,7\n";
+    std::ofstream(dir / "in" / "丙.csv", std::ios::binary) << "\xEF\xBB\xBF姓名\t金额\r\n丙\t9\r\n";
+    std::vector<std::string> expected = {"甲", "乙", "丙"};
+    if (!sheet::findLibreOffice().empty()) {
+        make(dir / "丁.xlsx", "丁");
+        ASSERT_FALSE(sheet::convertWithLibreOffice({(dir / "丁.xlsx").string()}, (dir / "in").string(), "ods")[0].empty());
+        expected.push_back("丁");
+    }
+    EXPECT_EQ(runs::listFolder((dir / "in").string()).size(), expected.size());
+
+    SummarizeBooksRequest r = request("1");
+    r.footerFlag = "否";
+    r.footerRows = "0";
+    ui.fileChoices = {(dir / "结果").string()};
+    ui.answers = {runs::Answer::No};
+    runs::RunOutcome out = runSummarizeBooks(r, *app, chosen(), ui, {});
+    ASSERT_TRUE(out.ok()) << out.message;
+    ASSERT_EQ(out.made.size(), 1u);
+    EXPECT_EQ(out.made[0], (dir / "结果.xlsx").string());
+
+    auto other = CreateObjectAs<Application>("Excel.Application");
+    Worksheet* s = other->Workbooks().Open(out.made[0])->Worksheets()(1);
+    std::vector<std::string> names;
+    double sum = 0;
+    for (int row = 2; row <= s->UsedRange().rect().row2; ++row) {
+        names.push_back(convert::toText(s->Cells(row, 1).Value()));
+        sum += std::stod(convert::toText(s->Cells(row, 2).Value()));  // the summary writes texts
+    }
+    std::sort(names.begin(), names.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(names, expected);
+    EXPECT_DOUBLE_EQ(sum, expected.size() == 4 ? 26 : 21);
 }
 
 }  // namespace
