@@ -1,5 +1,7 @@
 #include "cli/CommandLine.h"
 
+#include "runs/RunProgress.h"
+
 #include <iostream>
 #include <string_view>
 
@@ -7,6 +9,7 @@
 #include "automation/Constants.h"
 #include "automation/CreateObject.h"
 #include "automation/Workbook.h"
+#include "runs/RunProgress.h"
 #include "runs/RunTimer.h"
 #include "runs/UiService.h"
 
@@ -77,9 +80,10 @@ int finishCommand(runs::UiService& ui, const std::string& operation, const std::
         CommandResult result = work(*app);
         if (!result.outcome.ok()) {
             ui.inform(result.outcome.message);
-            return 1;
+            return result.outcome.status == runs::RunOutcome::Status::Cancelled ? kCancelledStatus : 1;
         }
         if (result.toSave) {
+            runs::RunProgress(&ui).writing(output);
             result.toSave->SaveAs(output, xlOpenXMLWorkbook, xlNoChange);
             result.outcome.made.assign(1, result.toSave->FullName());
             result.toSave->Close(false);
@@ -88,6 +92,9 @@ int finishCommand(runs::UiService& ui, const std::string& operation, const std::
         for (const auto& path : result.outcome.made) std::cout << path << '\n';
         timer.report(operation + "完成，运行总时间：");
         return 0;
+    } catch (const runs::RunCancelled&) {
+        ui.inform("已取消" + operation + "，没有写入任何文件。");
+        return kCancelledStatus;
     } catch (const std::exception& e) {
         ui.inform(operation + "没有完成：" + runs::errorText(e));
         return 1;

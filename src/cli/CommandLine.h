@@ -57,6 +57,8 @@ struct CommandResult {
 // failure prints its message (status 1); otherwise the workbook to save is saved as `output`,
 // every written path goes to standard output and the time report "<operation>完成，运行总时间："
 // to standard error (status 0). Any error on the way is "<operation>没有完成：…" (status 1).
+// A run stopped by Ctrl+C ends with its message and status 130, as shells expect.
+inline constexpr int kCancelledStatus = 130;
 int finishCommand(runs::UiService& ui, const std::string& operation, const std::string& output,
                   const std::function<CommandResult(Application&)>& work);
 

@@ -7,9 +7,9 @@
 namespace lorvane::runs {
 
 struct RunOutcome {
-    enum class Status { Done, Refused, Failed };
+    enum class Status { Done, Refused, Failed, Cancelled };
     Status status = Status::Done;
-    std::string message;             // for Refused and Failed: what the user is told
+    std::string message;             // for Refused, Failed and Cancelled: what the user is told
     std::vector<std::string> made;   // sheets added, or files written (full paths)
     std::string folder;              // a folder the run wrote into, with a trailing '/'
     bool ok() const { return status == Status::Done; }

@@ -18,6 +18,11 @@ public:
     std::vector<std::string> opened;
     int noticeShown = 0, noticeHidden = 0, exitsScheduled = 0;
     long long clock = 0;                 // nowSeconds(); tests move it
+    long long clockMs = 0;               // nowMilliseconds(); moved by tests, or by stepMs each reading
+    long long stepMs = 0;
+    std::vector<std::string> progress;   // every progress text shown
+    int cancelAfter = -1;                // cancelRequested() answers yes from its (n+1)-th call on
+    int cancelChecks = 0;
     bool noticeVisible() const { return noticeShown > noticeHidden; }
 
     Answer message(const Message& m) override {
@@ -40,6 +45,9 @@ public:
     void scheduleExit() override { ++exitsScheduled; }
     void openWithShell(const std::string& target) override { opened.push_back(target); }
     long long nowSeconds() override { return clock; }
+    long long nowMilliseconds() override { return clockMs += stepMs; }
+    void showProgress(const std::string& text) override { progress.push_back(text); }
+    bool cancelRequested() override { return cancelAfter >= 0 && cancelChecks++ >= cancelAfter; }
 
     std::vector<std::string> texts() const {
         std::vector<std::string> out;

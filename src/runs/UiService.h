@@ -3,6 +3,7 @@
 // the hand-over at the end of a run, opening a folder or page. The desktop program answers
 // with real windows; tests with scripted answers; the command line on the console.
 // No Qt here: runs use this and stay free of widgets.
+#include <chrono>
 #include <string>
 
 namespace lorvane::runs {
@@ -37,6 +38,12 @@ public:
     virtual void openWithShell(const std::string& target) = 0;
     // The clock in whole seconds (injectable, for the run timer).
     virtual long long nowSeconds() = 0;
+    // A steady clock in milliseconds (injectable, for pacing progress updates).
+    virtual long long nowMilliseconds();
+    // What a long run is doing now, shown with the running notice (RunProgress paces the calls).
+    virtual void showProgress(const std::string& text) {}
+    // Whether the user asked the run to stop (the notice's 取消, Ctrl+C on the command line).
+    virtual bool cancelRequested() { return false; }
 
     // Shorthands
     void inform(const std::string& text) { message(Message{text}); }
@@ -44,5 +51,10 @@ public:
         return message(Message{text, title, Buttons::YesNo, icon, Answer::No}) == Answer::Yes;
     }
 };
+
+inline long long UiService::nowMilliseconds() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
 
 }  // namespace lorvane::runs

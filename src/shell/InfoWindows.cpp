@@ -30,9 +30,22 @@ SplashWindow::SplashWindow(Session&) : Form(kName, QStringLiteral("正在启动�
     makeTopMost();
 }
 
-RunningNoticeWindow::RunningNoticeWindow(Session&) : Form(kName, QStringLiteral("运行提示"), 420, 140) {
-    centered(*this, "Label1", QStringLiteral("正在运行中，请稍等……"), 0, 0, 420, 140, 16);
+RunningNoticeWindow::RunningNoticeWindow(Session&) : Form(kName, QStringLiteral("运行提示"), 420, 190) {
+    centered(*this, "Label1", QStringLiteral("正在运行中，请稍等……"), 0, 10, 420, 80, 16);
+    QLabel* progress = centered(*this, "进度", QString(), 10, 90, 400, 40, 10);
+    progress->setWordWrap(true);
+    QPushButton* cancel = button("取消", QStringLiteral("取  消"), 160, 140, 100, 36);
+    onClick(cancel, [this, cancel, progress] {
+        cancelRequested_ = true;
+        cancel->setEnabled(false);
+        progress->setText(QStringLiteral("正在停止，请稍等……"));
+    });
+    setWindowModality(Qt::ApplicationModal);
     makeTopMost();
+}
+
+void RunningNoticeWindow::setProgress(const QString& text) {
+    if (!cancelRequested_) control<QLabel>("进度")->setText(text);
 }
 
 WelcomeWindow::WelcomeWindow(Session&) : Form(kName, QStringLiteral("欢迎使用"), 560, 420) {

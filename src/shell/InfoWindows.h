@@ -16,11 +16,18 @@ public:
     explicit SplashWindow(Session&);
 };
 
+// Shown while a run works: its own text, what the run is doing now, and 取消, which asks the
+// run to stop at its next safe point. Modal, so that nothing else takes input meanwhile.
 class RunningNoticeWindow : public Form {
     Q_OBJECT
 public:
     static constexpr const char* kName = "运行提示";
     explicit RunningNoticeWindow(Session&);
+    void setProgress(const QString& text);
+    bool cancelRequested() const { return cancelRequested_; }
+
+private:
+    bool cancelRequested_ = false;
 };
 
 class WelcomeWindow : public Form {

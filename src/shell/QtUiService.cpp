@@ -97,6 +97,21 @@ void QtUiService::openWithShell(const std::string& target) {
 
 long long QtUiService::nowSeconds() { return QDateTime::currentSecsSinceEpoch(); }
 
+void QtUiService::showProgress(const std::string& text) {
+    auto* notice = session_ ? session_->find<RunningNoticeWindow>() : nullptr;
+    if (!notice) return;
+    notice->setProgress(qs(text));
+    // The notice is modal: of the user's input only its 取消 is taken here.
+    QApplication::processEvents();
+}
+
+bool QtUiService::cancelRequested() {
+    auto* notice = session_ ? session_->find<RunningNoticeWindow>() : nullptr;
+    if (!notice) return false;
+    QApplication::processEvents();
+    return notice->cancelRequested();
+}
+
 AlertService::Answer UiAlertService::askSaveChanges(const std::string& workbookName) {
     switch (ui_.message(Message{"是否保存对“" + workbookName + "”的更改？", kProgramTitle, Buttons::YesNoCancel,
                                 Icon::Exclamation, runs::Answer::Yes})) {

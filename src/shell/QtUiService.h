@@ -22,6 +22,9 @@ public:
     void scheduleExit() override;
     void openWithShell(const std::string& target) override;
     long long nowSeconds() override;
+    // Shown on the running notice; both let the notice's 取消 be clicked meanwhile.
+    void showProgress(const std::string& text) override;
+    bool cancelRequested() override;
 
 private:
     Session* session_ = nullptr;

@@ -119,7 +119,7 @@ std::optional<std::string> checkSummarizeBooks(const SummarizeBooksRequest& requ
 }
 
 runs::RunOutcome summarizeBooks(const SummarizeBooksRequest& request, Application& app,
-                                const std::vector<std::string>& files, Workbook*& result) {
+                                const std::vector<std::string>& files, Workbook*& result, runs::RunProgress* progress) {
     result = nullptr;
     SummarizeBooksSettings s;
     if (auto refusal = checkSummarizeBooks(request, 0, s)) return runs::RunOutcome::refused(*refusal);
@@ -128,11 +128,21 @@ runs::RunOutcome summarizeBooks(const SummarizeBooksRequest& request, Applicatio
     runs::RunOutcome out;
     const bool alerts = app.DisplayAlerts(), updating = app.ScreenUpdating();
     std::string step;
+    std::size_t read = 0;
+    auto cleanUp = [&] {
+        if (c.first && c.first->isOpen()) c.first->Close(false);
+        if (result && result->isOpen()) result->Close(false);
+        result = nullptr;
+        app.SetDisplayAlerts(alerts);
+        app.SetScreenUpdating(updating);
+    };
     try {
         app.SetScreenUpdating(false);
         for (const std::string& path : files) {
+            if (progress) progress->reading(static_cast<int>(read) + 1, static_cast<int>(files.size()), path);
             step = "读取“" + fileNameOf(path) + "”";
             readWorkbook(path, s, app, c);
+            ++read;
         }
         if (!c.first) {
             app.SetScreenUpdating(updating);
@@ -147,12 +157,13 @@ runs::RunOutcome summarizeBooks(const SummarizeBooksRequest& request, Applicatio
         c.first = nullptr;
         app.SetDisplayAlerts(alerts);
         app.SetScreenUpdating(updating);
+    } catch (const runs::RunCancelled&) {
+        cleanUp();
+        out.status = runs::RunOutcome::Status::Cancelled;
+        out.message = "已取消汇总：已读取 " + std::to_string(read) + " 个工作薄（共 " + std::to_string(files.size()) + " 个）。\n\n" +
+                      kNothingWritten;
     } catch (const std::exception& e) {
-        if (c.first && c.first->isOpen()) c.first->Close(false);
-        if (result && result->isOpen()) result->Close(false);
-        result = nullptr;
-        app.SetDisplayAlerts(alerts);
-        app.SetScreenUpdating(updating);
+        cleanUp();
         out.status = runs::RunOutcome::Status::Failed;
         out.message = "汇总没有完成：" + step + "时出错：" + runs::errorText(e) + "\n\n" + kNothingWritten;
     }
@@ -167,7 +178,8 @@ runs::RunOutcome runSummarizeBooks(const SummarizeBooksRequest& request, Applica
     Workbook* result = nullptr;
     try {
         std::vector<std::string> files = runs::listFolder(fs::path(chosenPath).parent_path().string());
-        out = summarizeBooks(request, app, files, result);
+        runs::RunProgress progress(&ui);
+        out = summarizeBooks(request, app, files, result, &progress);
     } catch (const std::exception& e) {
         out = runs::RunOutcome::refused("汇总没有完成：" + runs::errorText(e) + "\n\n" + kNothingWritten);
     }

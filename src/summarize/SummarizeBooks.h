@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "runs/RunOutcome.h"
+#include "runs/RunProgress.h"
 #include "runs/TableLayout.h"
 #include "summarize/SummarizeRequest.h"
 
@@ -35,9 +36,11 @@ std::optional<std::string> checkSummarizeBooks(const SummarizeBooksRequest& requ
 // The work alone over `files`: each opened, measured and closed as soon as it is read (the
 // first one with data stays open until its formats and footer are taken). `result` is the new
 // workbook, unsaved, in `app`. A file that cannot be read, or has fewer sheets, ends the run with
-// a message naming it, every workbook it opened closed and nothing written.
+// a message naming it, every workbook it opened closed and nothing written. `progress` names
+// each file as it is read; a stop asked for there ends the run the same way (Cancelled).
 runs::RunOutcome summarizeBooks(const SummarizeBooksRequest& request, Application& app,
-                                const std::vector<std::string>& files, Workbook*& result);
+                                const std::vector<std::string>& files, Workbook*& result,
+                                runs::RunProgress* progress = nullptr);
 
 // The whole operation from the window: the folder of `chosenPath` listed, the running notice,
 // the work, the report, the save dialog and SaveAs, and the question whether to open the result

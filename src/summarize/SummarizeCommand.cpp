@@ -87,7 +87,8 @@ int runSummarizeBooksCommand(int argc, char** argv) {
     }
     return cli::finishCommand(ui, "汇总", output, [&](Application& app) {
         cli::CommandResult r;
-        r.outcome = summarizeBooks(request, app, runs::listFolder(folder.string()), r.toSave);
+        runs::RunProgress progress(&ui);
+        r.outcome = summarizeBooks(request, app, runs::listFolder(folder.string()), r.toSave, &progress);
         return r;
     });
 }
