@@ -7,6 +7,7 @@
 #include "DesktopFixture.h"
 #include "shell/EngineDetection.h"
 #include "shell/FileDialog.h"
+#include "shell/InfoWindows.h"
 #include "shell/QtUiService.h"
 #include "shell/Form.h"
 #include "base/AutomationError.h"
@@ -216,6 +217,32 @@ TEST_F(DesktopTest, AHandlerThatThrowsIsReportedAndTheWindowStaysUsable) {
     EXPECT_EQ(ui.messages[0].text.rfind("操作没有完成：工作表已被删除。", 0), 0u) << ui.messages[0].text;
     EXPECT_NE(ui.messages[1].text.find("内存不足"), std::string::npos);
     delete form;
+}
+
+// The running notice shows what the run reports, and its 取消 (clicked as a user does, while the
+// run asks between two steps) is what the run sees as a stop; the notice then says it is stopping
+// and takes no further progress text.
+TEST_F(DesktopTest, RunningNoticeShowsProgressAndTakesACancelClick) {
+    QtUiService qtUi;
+    qtUi.setSession(session.get());
+    qtUi.showRunningNotice();
+    auto* notice = session->find<RunningNoticeWindow>();
+    ASSERT_NE(notice, nullptr);
+    auto* progress = child<QLabel>(notice, "进度");
+    auto* cancel = child<QPushButton>(notice, "取消");
+    qtUi.showProgress("正在读取 3/120：第03分公司.xlsx");
+    EXPECT_EQ(progress->text(), QStringLiteral("正在读取 3/120：第03分公司.xlsx"));
+    EXPECT_EQ(child<QLabel>(notice, "Label1")->text(), QStringLiteral("正在运行中，请稍等……"));
+    EXPECT_FALSE(qtUi.cancelRequested());
+
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    EXPECT_TRUE(qtUi.cancelRequested());
+    EXPECT_FALSE(cancel->isEnabled());
+    qtUi.showProgress("正在读取 4/120：第04分公司.xlsx");
+    EXPECT_EQ(progress->text(), QStringLiteral("正在停止，请稍等……"));
+    qtUi.hideRunningNotice();
+    EXPECT_EQ(session->find<RunningNoticeWindow>(), nullptr);
+    EXPECT_FALSE(qtUi.cancelRequested());  // no notice, no stop
 }
 
 TEST(OutputLocation, KeepsTheFolderWithItsSeparator) {

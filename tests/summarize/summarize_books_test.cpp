@@ -219,5 +219,36 @@ TEST_F(SummarizeBooks, CsvAndOdsFilesAreWorkbooksOfTheFolder) {
     EXPECT_DOUBLE_EQ(sum, expected.size() == 4 ? 26 : 21);
 }
 
+// Each workbook is named on the notice as it is read (paced, so not every one), and a stop asked
+// for part-way ends the run as a failure does: every workbook closed, nothing written, and a
+// message saying how far it got.
+TEST_F(SummarizeBooks, ProgressNamesTheFilesAndAStopWritesNothing) {
+    book("甲", 2);
+    book("乙", 3);
+    book("丙", 1);
+    ui.stepMs = 1000;  // every progress update is due
+    ui.fileChoices = {(dir / "结果").string()};
+    ui.answers = {runs::Answer::No};
+    ASSERT_TRUE(runSummarizeBooks(request(), *app, chosen(), ui, {}).ok());
+    ASSERT_GE(ui.progress.size(), 3u);
+    EXPECT_EQ(ui.progress[0].rfind("正在读取 1/3：", 0), 0u) << ui.progress[0];
+    EXPECT_NE(ui.progress[2].find("3/3"), std::string::npos) << ui.progress[2];
+    fs::remove(dir / "结果.xlsx");
+
+    runs::ScriptedUi stopping;
+    stopping.cancelAfter = 1;  // the second file is not read
+    stopping.fileChoices = {(dir / "结果").string()};
+    runs::RunOutcome out = runSummarizeBooks(request(), *app, chosen(), stopping, {});
+    EXPECT_EQ(out.status, runs::RunOutcome::Status::Cancelled);
+    EXPECT_TRUE(out.made.empty());
+    EXPECT_EQ(app->Workbooks().Count(), 0);
+    EXPECT_TRUE(stopping.dialogTitles.empty());  // no save dialog after a stop
+    EXPECT_FALSE(fs::exists(dir / "结果.xlsx"));
+    ASSERT_FALSE(stopping.messages.empty());
+    EXPECT_NE(stopping.messages.back().text.find("已读取 1 个工作薄（共 3 个）"), std::string::npos)
+        << stopping.messages.back().text;
+    EXPECT_FALSE(stopping.noticeVisible());
+}
+
 }  // namespace
 }  // namespace lorvane::summarize
