@@ -36,6 +36,11 @@ void RunProgress::writing(const std::string& path) {
     if (ui_) show("正在写入：" + fileNameOf(path), true);
 }
 
+void RunProgress::writing(int index, int count, const std::string& path) {
+    checkCancel();
+    if (ui_) show("正在写入 " + std::to_string(index) + "/" + std::to_string(count) + "：" + fileNameOf(path), false);
+}
+
 void RunProgress::checkCancel() {
     if (ui_ && ui_->cancelRequested()) throw RunCancelled();
 }

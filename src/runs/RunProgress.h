@@ -25,6 +25,8 @@ public:
     void working(const std::string& what, long long done, long long total);
     // "正在写入：name"; always shown, writing is the last long step.
     void writing(const std::string& path);
+    // "正在写入 3/120：name", for runs that write many files (paced like reading).
+    void writing(int index, int count, const std::string& path);
     // Throws RunCancelled when the user asked the run to stop.
     void checkCancel();
 

@@ -95,8 +95,9 @@ int runSplitCommand(int argc, char** argv) {
     return cli::finishCommand(ui, "拆分", args.output, [&](Application& app) {
         cli::CommandResult r;
         Workbook* source = app.Workbooks().Open(args.file);
-        r.outcome = args.books ? splitIntoBooks(args.request, app, *source, source->FullName())
-                               : splitIntoSheets(args.request, app, *source);
+        runs::RunProgress progress(&ui);
+        r.outcome = args.books ? splitIntoBooks(args.request, app, *source, source->FullName(), &progress)
+                               : splitIntoSheets(args.request, app, *source, &progress);
         if (!args.books) r.toSave = source;
         return r;
     });

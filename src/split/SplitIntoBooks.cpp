@@ -37,7 +37,8 @@ std::vector<Application::SaveFailure> settleSaves(Application& app, runs::RunOut
 
 }  // namespace
 
-runs::RunOutcome splitIntoBooks(const SplitRequest& request, Application& app, Workbook& source, const std::string& chosenPath) {
+runs::RunOutcome splitIntoBooks(const SplitRequest& request, Application& app, Workbook& source, const std::string& chosenPath,
+                                runs::RunProgress* progress) {
     SplitPlan plan;
     if (auto refusal = planSplit(request, source, NameUse::File, plan)) return runs::RunOutcome::refused(*refusal);
 
@@ -66,6 +67,9 @@ runs::RunOutcome splitIntoBooks(const SplitRequest& request, Application& app, W
         app.SetSaveInBackground(true);
         formats.prepare();  // in the source workbook, which is closed without saving
         for (const KeyRows& key : plan.keys) {
+            if (progress)
+                progress->writing(static_cast<int>(out.made.size()) + 1, static_cast<int>(plan.keys.size()),
+                                  workbookFileName(key.text));
             current = app.Workbooks().Add();
             Worksheet* first = current->GetSheets()(1);
             first->SetName(key.text);
@@ -99,7 +103,9 @@ runs::RunOutcome splitIntoBooks(const SplitRequest& request, Application& app, W
         app.SetScreenUpdating(true);
         if (!app.quit()) app.SetVisible(true);
         out.status = runs::RunOutcome::Status::Failed;
-        out.message = "拆分没有完成：" + runs::errorText(e) + "\n\n";
+        const bool cancelled = dynamic_cast<const runs::RunCancelled*>(&e) != nullptr;
+        if (cancelled) out.status = runs::RunOutcome::Status::Cancelled;
+        out.message = cancelled ? std::string("已取消拆分。\n\n") : "拆分没有完成：" + runs::errorText(e) + "\n\n";
         out.message += out.made.empty() ? "没有写入任何文件。"
                                         : "已写入“" + out.folder + "”的文件（" + std::to_string(out.made.size()) +
                                               " 个）：" + fileNamesOf(out.made) + "。";
@@ -112,7 +118,8 @@ runs::RunOutcome runSplitIntoBooks(const SplitRequest& request, Application& app
                                const std::string& chosenPath, runs::UiService& ui) {
     ui.showRunningNotice();
     runs::RunTimer timer(ui);
-    runs::RunOutcome out = splitIntoBooks(request, app, source, chosenPath);
+    runs::RunProgress progress(&ui);
+    runs::RunOutcome out = splitIntoBooks(request, app, source, chosenPath, &progress);
     ui.hideRunningNotice();
     if (out.ok()) {
         timer.report("拆分完成，运行总时间：");

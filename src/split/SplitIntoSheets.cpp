@@ -12,7 +12,8 @@
 
 namespace lorvane::split {
 
-runs::RunOutcome splitIntoSheets(const SplitRequest& request, Application& app, Workbook& source) {
+runs::RunOutcome splitIntoSheets(const SplitRequest& request, Application& app, Workbook& source,
+                                 runs::RunProgress* progress) {
     SplitPlan plan;
     if (auto refusal = planSplit(request, source, NameUse::Sheet, plan)) return runs::RunOutcome::refused(*refusal);
 
@@ -40,6 +41,7 @@ runs::RunOutcome splitIntoSheets(const SplitRequest& request, Application& app, 
         kept = sheets.all();
         formats.prepare();
         for (const KeyRows& key : plan.keys) {
+            if (progress) progress->working("“" + key.text + "”", static_cast<long long>(out.made.size()), static_cast<long long>(plan.keys.size()));
             Worksheet* added = sheets.AddAfter(sheets(sheets.Count()));
             added->SetName(key.text);
             writeKeySheet(plan, key, *added, FormatOrder::TextFirst, formats);
@@ -63,7 +65,9 @@ runs::RunOutcome splitIntoSheets(const SplitRequest& request, Application& app, 
                     if (std::find(kept.begin(), kept.end(), ws) == kept.end()) out.made.push_back(ws->Name());
         } catch (const std::exception&) {
         }
-        out.message = "拆分没有完成：" + runs::errorText(e) + "\n\n";
+        const bool cancelled = dynamic_cast<const runs::RunCancelled*>(&e) != nullptr;
+        if (cancelled) out.status = runs::RunOutcome::Status::Cancelled;
+        out.message = cancelled ? std::string("已取消拆分。\n\n") : "拆分没有完成：" + runs::errorText(e) + "\n\n";
         if (!deleted.empty()) out.message += "已删除与拆分值同名的旧工作表：" + runs::nameList(deleted) + "。";
         out.message += out.made.empty() ? "没有新增工作表。" : "已新增的工作表：" + runs::nameList(out.made) + "。";
         out.message += "\n工作簿没有保存，请检查后再决定是否保存。";
@@ -74,7 +78,8 @@ runs::RunOutcome splitIntoSheets(const SplitRequest& request, Application& app, 
 runs::RunOutcome runSplitIntoSheets(const SplitRequest& request, Application& app, Workbook& source, runs::UiService& ui) {
     ui.showRunningNotice();
     runs::RunTimer timer(ui);
-    runs::RunOutcome out = splitIntoSheets(request, app, source);
+    runs::RunProgress progress(&ui);
+    runs::RunOutcome out = splitIntoSheets(request, app, source, &progress);
     ui.hideRunningNotice();
     if (out.ok()) timer.report("拆分完成，运行总时间：");
     else ui.inform(out.message);

@@ -124,7 +124,8 @@ int runSummarizeCommand(int argc, char** argv) {
     return cli::finishCommand(ui, "汇总", output, [&](Application& app) {
         cli::CommandResult r;
         Workbook* source = app.Workbooks().Open(file);
-        r.outcome = summarizeSheets(request, app, *source);
+        runs::RunProgress progress(&ui);
+        r.outcome = summarizeSheets(request, app, *source, nullptr, &progress);
         r.toSave = source;
         return r;
     });

@@ -77,10 +77,12 @@ std::optional<std::string> planChecked(const SummarizeSheetsRequest& request, Wo
 }
 
 // The collected rows in one block: each sheet's rows as wide as the widest table met so far.
-VariantArray collectRows(const SummarizeSheetsPlan& plan) {
+VariantArray collectRows(const SummarizeSheetsPlan& plan, runs::RunProgress* progress) {
     VariantArray block(plan.rows, plan.columns);
     int at = 1;
+    long long done = 0;
     for (const DataSheet& d : plan.sheets) {
+        if (progress) progress->working("“" + d.sheet->Name() + "”", done++, static_cast<long long>(plan.sheets.size()));
         readRows(*d.sheet, d.firstRow, d.lastRow, d.columns, block, at);
         at += d.lastRow - d.firstRow + 1;
     }
@@ -127,7 +129,7 @@ std::optional<std::string> planSummarizeSheets(const SummarizeSheetsRequest& req
 }
 
 runs::RunOutcome summarizeSheets(const SummarizeSheetsRequest& request, Application& app, Workbook& book,
-                                 const SummarizeSheetsPlan* planned) {
+                                 const SummarizeSheetsPlan* planned, runs::RunProgress* progress) {
     SummarizeSheetsPlan fresh;
     if (!planned) {
         if (auto refusal = planSummarizeSheets(request, book, fresh)) return runs::RunOutcome::refused(*refusal);
@@ -136,7 +138,12 @@ runs::RunOutcome summarizeSheets(const SummarizeSheetsRequest& request, Applicat
     const SummarizeSheetsPlan& plan = *planned;
     VariantArray block;
     try {
-        block = collectRows(plan);
+        block = collectRows(plan, progress);
+    } catch (const runs::RunCancelled&) {
+        runs::RunOutcome cancelled;
+        cancelled.status = runs::RunOutcome::Status::Cancelled;
+        cancelled.message = std::string("已取消汇总，") + kNothingChanged;
+        return cancelled;
     } catch (const std::exception& e) {
         return runs::RunOutcome::refused("读取各工作表的数据时出错：" + runs::errorText(e) + "\n\n汇总已停止，" + kNothingChanged);
     }
@@ -159,9 +166,11 @@ runs::RunOutcome runSummarizeSheets(const SummarizeSheetsRequest& request, Appli
                                     runs::UiService& ui, const SummarizeSheetsPlan* planned) {
     ui.showRunningNotice();
     runs::RunTimer timer(ui);
-    runs::RunOutcome out = summarizeSheets(request, app, book, planned);
+    runs::RunProgress progress(&ui);
+    runs::RunOutcome out = summarizeSheets(request, app, book, planned, &progress);
     if (out.ok()) {
         try {
+            ui.showProgress("正在写入：" + book.Name());
             book.Save();
         } catch (const std::exception& e) {
             out.status = runs::RunOutcome::Status::Failed;

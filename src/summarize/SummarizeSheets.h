@@ -8,6 +8,7 @@
 
 #include "automation/Variant.h"
 #include "runs/RunOutcome.h"
+#include "runs/RunProgress.h"
 #include "runs/TableLayout.h"
 #include "summarize/SummarizeRequest.h"
 
@@ -52,9 +53,10 @@ std::optional<std::string> planSummarizeSheets(const SummarizeSheetsRequest& req
 // first data sheet's formats, footer, alignment and wrap, A1 selected. No save, no messages.
 // Refusals change nothing; a failure part-way restores alerts and screen updating and says in
 // `message` what failed. `planned`: the plan a window has just made for this workbook, so the
-// sheets are not measured twice.
+// sheets are not measured twice. `progress` names each sheet as its rows are read; a stop asked
+// for there changes nothing (Cancelled).
 runs::RunOutcome summarizeSheets(const SummarizeSheetsRequest& request, Application& app, Workbook& book,
-                                 const SummarizeSheetsPlan* planned = nullptr);
+                                 const SummarizeSheetsPlan* planned = nullptr, runs::RunProgress* progress = nullptr);
 
 // The whole operation from the window: the running notice, the work, saving in place, the timer
 // report "汇总完成，运行总时间：n秒！" or the message of a refusal or failure, then the exit countdown.

@@ -1,6 +1,7 @@
 // The split into workbooks, run headless on the real engine with scripted answers.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <unistd.h>
@@ -209,6 +210,25 @@ TEST_F(SplitBooks, AWorkbookTheDiskRefusesIsReportedAndNotListed) {
     EXPECT_TRUE(book->isOpen());
     EXPECT_FALSE(app->SaveInBackground());
     EXPECT_TRUE(app->DisplayAlerts());
+}
+
+// A stop asked for between two workbooks: the files already written are whole and listed, no
+// other file appears, the source stays open and unchanged, and no question about 分表.
+TEST_F(SplitBooks, AStopBetweenWorkbooksLeavesOnlyWholeFiles) {
+    fill({{"部门"}, {"甲"}, {"乙"}, {"丙"}});
+    ui.stepMs = 1000;
+    ui.cancelAfter = 2;
+    runs::RunOutcome out = run(request("A", "1"));
+    EXPECT_EQ(out.status, runs::RunOutcome::Status::Cancelled);
+    EXPECT_EQ(filesOut(), (std::vector<std::string>{"乙.xlsx", "甲.xlsx"}));
+    for (const char* name : {"甲.xlsx", "乙.xlsx"}) EXPECT_EQ(open(name).sheet()->Cells(2, 1).Value(), Variant(std::string(name, std::strlen(name) - 5)));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text.rfind("已取消拆分。", 0), 0u) << ui.messages[0].text;
+    EXPECT_NE(ui.messages[0].text.find("（2 个）"), std::string::npos) << ui.messages[0].text;
+    EXPECT_EQ(ui.progress.front(), "正在写入 1/3：甲.xlsx");
+    EXPECT_TRUE(book->isOpen());
+    EXPECT_TRUE(ui.opened.empty());
+    EXPECT_FALSE(ui.noticeVisible());
 }
 
 }  // namespace

@@ -400,5 +400,21 @@ TEST_F(SplitSheets, ATableBelowRow1KeepsItsRowNumbers) {
     EXPECT_EQ(texts(a, 2), (Texts{{"", ""}, {"部门", "值"}, {"甲", "1"}}));
 }
 
+// A stop asked for between two keys ends like a failure part-way: the sheets made so far are
+// named, the workbook stays open and unsaved, the switches are back on, and no time report.
+TEST_F(SplitSheets, AStopBetweenKeysSaysWhatWasMade) {
+    fill({{"部门"}, {"甲"}, {"乙"}, {"丙"}});
+    ui.stepMs = 1000;
+    ui.cancelAfter = 2;  // the third key is not made
+    runs::RunOutcome out = run(request("A", "1"));
+    EXPECT_EQ(out.status, runs::RunOutcome::Status::Cancelled);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text.rfind("已取消拆分。", 0), 0u) << ui.messages[0].text;
+    EXPECT_NE(ui.messages[0].text.find("已新增的工作表：“甲”、“乙”。"), std::string::npos) << ui.messages[0].text;
+    EXPECT_EQ(sheetNames().size(), 3u);
+    EXPECT_EQ(ui.progress.front(), "正在处理：“甲”（已完成 0/3）");
+    expectSettled();
+}
+
 }  // namespace
 }  // namespace lorvane::split

@@ -269,5 +269,31 @@ TEST_F(SummarizeSheets, The257thDataSheetIsNotTheFirstAgain) {
     EXPECT_EQ(s->Cells(301, 1).Value(), Variant("行300"));
 }
 
+// Each sheet is named on the notice as its rows are read; a stop asked for while reading changes
+// nothing and saves nothing, and says so instead of the time report.
+TEST_F(SummarizeSheets, ProgressNamesTheSheetsAndAStopChangesNothing) {
+    sheet("一部", table("一部", 3));
+    sheet("二部", table("二部", 2));
+    ui.stepMs = 1000;
+    ASSERT_TRUE(run(request()).ok());
+    ASSERT_GE(ui.progress.size(), 3u);
+    EXPECT_EQ(ui.progress[0], "正在处理：“一部”（已完成 0/2）");
+    EXPECT_EQ(ui.progress[1], "正在处理：“二部”（已完成 1/2）");
+    EXPECT_EQ(ui.progress.back().rfind("正在写入：", 0), 0u) << ui.progress.back();
+
+    book->Worksheets()("汇总表")->Delete();
+    book->Save();
+    const auto before = names();
+    runs::ScriptedUi stopping;
+    stopping.cancelAfter = 1;
+    runs::RunOutcome out = runSummarizeSheets(request(), *app, *book, stopping);
+    EXPECT_EQ(out.status, runs::RunOutcome::Status::Cancelled);
+    EXPECT_EQ(names(), before);
+    EXPECT_TRUE(book->Saved());
+    EXPECT_EQ(stopping.texts(), std::vector<std::string>{"已取消汇总，没有做任何改动。"});
+    EXPECT_FALSE(stopping.noticeVisible());
+    EXPECT_TRUE(app->ScreenUpdating());
+}
+
 }  // namespace
 }  // namespace lorvane::summarize
