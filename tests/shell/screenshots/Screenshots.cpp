@@ -118,7 +118,12 @@ int main(int argc, char** argv) {
     shoot<compare::CompareWindow>(session, "compare.png", ExampleKind::Compare);
     shoot<compare::FillWindow>(session, "fill.png", ExampleKind::Fill);
     shoot<SplashWindow>(session, "splash.png");
-    shoot<RunningNoticeWindow>(session, "running-notice.png");
+    {
+        auto* notice = session.load<RunningNoticeWindow>();
+        notice->setProgress(QStringLiteral("正在读取 3/120：第03分公司.xlsx"));
+        save(notice, "running-notice.png");
+        delete notice;
+    }
     shoot<WelcomeWindow>(session, "welcome.png");
     shoot<PopupWindow>(session, "popup.png");
     shoot<FillExampleWindow>(session, "example-summarize.png");
