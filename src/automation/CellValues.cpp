@@ -4,6 +4,7 @@
 
 #include "automation/Conversions.h"
 #include "spreadsheet/FormulaRefs.h"
+#include "spreadsheet/SheetStructure.h"
 
 namespace lorvane {
 
@@ -102,23 +103,8 @@ void writeCell(sheet::BookData& book, sheet::SheetData& sheet, int row, int col,
     }
 }
 
-void shiftFormulas(sheet::BookData& book, const sheet::SheetData& changed, bool rows, int at, int count) {
-    if (book.formulas.empty()) return;
-    auto axis = rows ? sheet::Axis::Rows : sheet::Axis::Columns;
-    for (auto& s : book.sheets) {
-        bool same = s.get() == &changed;
-        for (int r = 1; r <= s->rowCount(); ++r) {
-            auto& cells = s->rowForWrite(r).cells;
-            for (Cell& c : cells) {
-                if (!c.formula) continue;
-                if (sheet::shiftReferences(book.formulas[c.formula - 1], changed.name, same, axis, at, count)) {
-                    c.flags |= sheet::FormulaStale;
-                    book.needsRecalc = true;
-                }
-            }
-        }
-    }
-    for (auto& n : book.names) sheet::shiftReferences(n.formula, changed.name, false, axis, at, count);
+void shiftFormulas(sheet::BookData& book, sheet::SheetData& changed, bool rows, int at, int count) {
+    sheet::shiftSheetStructure(book, changed, rows ? sheet::StructureEdit::rows(at, count) : sheet::StructureEdit::columns(at, count));
 }
 
 }  // namespace lorvane

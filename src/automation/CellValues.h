@@ -13,8 +13,9 @@ Variant readCell(const sheet::BookData& book, const sheet::Cell* cell);
 // written into a cell with the General format gets a date format, as typing it would.
 void writeCell(sheet::BookData& book, sheet::SheetData& sheet, int row, int col, const Variant& v);
 
-// Marks every formula of the workbook whose references the change may have moved or
-// invalidated: after rows/columns of `changed` moved.
-void shiftFormulas(sheet::BookData& book, const sheet::SheetData& changed, bool rows, int at, int count);
+// After rows/columns of `changed` moved (count > 0 inserted at `at`, count < 0 deleted from
+// `at`): moves every reference of the workbook to its cells (formulas, names, conditional
+// formats, validations, tables, comments, drawings...) and marks the formulas that changed.
+void shiftFormulas(sheet::BookData& book, sheet::SheetData& changed, bool rows, int at, int count);
 
 }  // namespace lorvane

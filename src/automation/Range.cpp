@@ -11,6 +11,7 @@
 #include "automation/Conversions.h"
 #include "spreadsheet/BookData.h"
 #include "spreadsheet/SheetCopy.h"
+#include "spreadsheet/SheetStructure.h"
 
 namespace lorvane {
 
@@ -269,6 +270,9 @@ void Range::Delete(int shift) const {
     } else {
         bool up = shift == xlShiftUp || (shift != xlShiftToLeft && rect_.cols() >= rect_.rows());
         if (up) s.deleteCellsShiftUp(rect_); else s.deleteCellsShiftLeft(rect_);
+        sheet::shiftSheetStructure(book, s, up ? sheet::StructureEdit{sheet::Axis::Rows, rect_.row1, -rect_.rows(), rect_.col1, rect_.col2}
+                                               : sheet::StructureEdit{sheet::Axis::Columns, rect_.col1, -rect_.cols(), rect_.row1, rect_.row2});
+        // Ranges that reach partly into the shifted cells keep their place but not their contents.
         if (!book.formulas.empty()) book.allFormulasStale = book.needsRecalc = true;
     }
     sheet_->Parent()->changed(sheet_, CellRect{rect_.row1, rect_.col1, kMaxRows, kMaxColumns}, SheetChange::Layout);
@@ -286,6 +290,9 @@ void Range::Insert(int shift) const {
     } else {
         bool down = shift == xlShiftDown || (shift != xlShiftToRight && rect_.cols() >= rect_.rows());
         if (down) s.insertCellsShiftDown(rect_); else s.insertCellsShiftRight(rect_);
+        sheet::shiftSheetStructure(book, s, down ? sheet::StructureEdit{sheet::Axis::Rows, rect_.row1, rect_.rows(), rect_.col1, rect_.col2}
+                                                 : sheet::StructureEdit{sheet::Axis::Columns, rect_.col1, rect_.cols(), rect_.row1, rect_.row2});
+        // Ranges that reach partly into the shifted cells keep their place but not their contents.
         if (!book.formulas.empty()) book.allFormulasStale = book.needsRecalc = true;
     }
     sheet_->Parent()->changed(sheet_, CellRect{rect_.row1, rect_.col1, kMaxRows, kMaxColumns}, SheetChange::Layout);

@@ -49,7 +49,7 @@ std::optional<RefEnd> readEnd(std::string_view s, std::size_t& pos) {
         return std::nullopt;
     }
     if (!e.col && !e.row) return std::nullopt;
-    if (p < s.size() && (isIdentChar(s[p]) || s[p] == '(' || s[p] == '$')) return std::nullopt;
+    if (p < s.size() && (isIdentChar(s[p]) || s[p] == '(' || s[p] == '$' || s[p] == '[')) return std::nullopt;
     pos = p;
     return e;
 }
@@ -67,12 +67,29 @@ std::string endText(const RefEnd& e) {
     return out;
 }
 
-// A reference found in a formula, with the sheet it names (empty = unqualified).
+// A reference found in a formula, with the sheet it names (empty = unqualified). An external
+// one ("[1]Sheet1!A1", "'[Book.xlsx]Sheet 1'!A1") names a sheet of another workbook.
 struct Ref {
     std::string sheet;
     RefEnd first;
     std::optional<RefEnd> second;
+    bool external = false;
 };
+
+// The end of a bracketed group starting at `i` ("[1]", "Table1[[#This Row],[A1]]" inner parts):
+// the position after its closing bracket, nested groups and '-escaped brackets included.
+std::size_t skipBrackets(std::string_view s, std::size_t i) {
+    int depth = 0;
+    for (std::size_t j = i; j < s.size(); ++j) {
+        if (s[j] == '\'' && j + 1 < s.size()) {
+            ++j;
+            continue;
+        }
+        if (s[j] == '[') ++depth;
+        else if (s[j] == ']' && --depth == 0) return j + 1;
+    }
+    return s.size();
+}
 
 // Calls `edit` for every cell reference of the formula; edit returns the replacement text,
 // or nullopt to keep the reference as written.
@@ -82,8 +99,18 @@ bool rewrite(std::string& formula, const std::function<std::optional<std::string
     out.reserve(s.size());
     bool changed = false;
     std::size_t i = 0;
+    bool afterBracket = false;  // the token follows a "[...]" group: a workbook index or a table
     while (i < s.size()) {
         char c = s[i];
+        bool external = afterBracket;
+        afterBracket = false;
+        if (c == '[') {  // external workbook index or structured reference: never cell references
+            std::size_t j = skipBrackets(s, i);
+            out.append(s.substr(i, j - i));
+            i = j;
+            afterBracket = true;
+            continue;
+        }
         if (c == '"') {  // string literal, "" escapes a quote
             std::size_t j = i + 1;
             while (j < s.size()) {
@@ -120,6 +147,7 @@ bool rewrite(std::string& formula, const std::function<std::optional<std::string
             if (j + 1 < s.size() && s[j + 1] == '!') {
                 sheet = name;
                 p = j + 2;
+                if (name.find(']') != std::string::npos) external = true;
             } else {
                 out.append(s.substr(i, j + 1 - i));
                 i = j + 1;
@@ -136,7 +164,7 @@ bool rewrite(std::string& formula, const std::function<std::optional<std::string
         std::size_t q = p;
         auto first = readEnd(s, q);
         if (first) {
-            Ref ref{sheet, *first, std::nullopt};
+            Ref ref{sheet, *first, std::nullopt, external && !sheet.empty()};
             std::size_t r = q;
             if (r < s.size() && s[r] == ':') {
                 ++r;
@@ -176,19 +204,6 @@ bool rewrite(std::string& formula, const std::function<std::optional<std::string
     return changed;
 }
 
-// Moves one coordinate for an insert (count > 0) or delete (count < 0); nullopt = deleted.
-std::optional<int> moveCoordinate(int v, int at, int count, int limit) {
-    if (v < at) return v;
-    if (count > 0) {
-        int moved = v + count;
-        if (moved > limit) return std::nullopt;
-        return moved;
-    }
-    int removed = -count;
-    if (v < at + removed) return std::nullopt;
-    return v - removed;
-}
-
 }  // namespace
 
 std::string quotedSheetName(std::string_view name) {
@@ -210,40 +225,136 @@ std::string quotedSheetName(std::string_view name) {
     return out + "'";
 }
 
+std::optional<std::pair<int, int>> moveSpan(int lo, int hi, const StructureEdit& e) {
+    const int limit = e.limit();
+    if (lo > hi) std::swap(lo, hi);
+    if (e.count == 0 || hi < e.at) return std::make_pair(lo, hi);
+    if (lo == 1 && hi == limit) return std::make_pair(lo, hi);  // whole rows or columns stay whole
+    if (e.count > 0) {
+        int newLo = lo >= e.at ? lo + e.count : lo;
+        if (newLo > limit) return std::nullopt;
+        return std::make_pair(newLo, std::min(hi + e.count, limit));
+    }
+    const int removed = -e.count, end = e.at + removed - 1;
+    if (lo >= e.at && hi <= end) return std::nullopt;
+    int newLo = lo < e.at ? lo : (lo > end ? lo - removed : e.at);
+    int newHi = hi > end ? hi - removed : e.at - 1;
+    return std::make_pair(newLo, newHi);
+}
+
+namespace {
+
+// The span of an area on the axis the edit moves, and on the other one.
+int& along(CellRect& r, const StructureEdit& e, bool first) {
+    if (e.axis == Axis::Rows) return first ? r.row1 : r.row2;
+    return first ? r.col1 : r.col2;
+}
+int& across(CellRect& r, const StructureEdit& e, bool first) {
+    if (e.axis == Axis::Rows) return first ? r.col1 : r.col2;
+    return first ? r.row1 : r.row2;
+}
+
+bool withinBand(int lo, int hi, const StructureEdit& e) { return e.whole() || (lo >= e.bandFirst && hi <= e.bandLast); }
+
+std::optional<CellRect> moveWhole(CellRect area, const StructureEdit& e) {
+    auto span = moveSpan(along(area, e, true), along(area, e, false), e);
+    if (!span) return std::nullopt;
+    along(area, e, true) = span->first;
+    along(area, e, false) = span->second;
+    return area;
+}
+
+}  // namespace
+
+std::optional<CellRect> moveArea(const CellRect& area, const StructureEdit& e) {
+    CellRect a = area;
+    if (!withinBand(across(a, e, true), across(a, e, false), e)) return area;
+    return moveWhole(area, e);
+}
+
+std::vector<CellRect> moveAreaSplitting(const CellRect& area, const StructureEdit& e) {
+    std::vector<CellRect> out;
+    CellRect a = area;
+    int lo = across(a, e, true), hi = across(a, e, false);
+    if (withinBand(lo, hi, e) || hi < e.bandFirst || lo > e.bandLast) {
+        if (auto moved = withinBand(lo, hi, e) ? moveWhole(area, e) : std::optional<CellRect>(area)) out.push_back(*moved);
+        return out;
+    }
+    // Cut at the band's edges: the sides stay, the middle moves.
+    if (lo < e.bandFirst) {
+        CellRect side = area;
+        across(side, e, false) = e.bandFirst - 1;
+        out.push_back(side);
+    }
+    CellRect middle = area;
+    across(middle, e, true) = std::max(lo, e.bandFirst);
+    across(middle, e, false) = std::min(hi, e.bandLast);
+    if (auto moved = moveWhole(middle, e)) out.push_back(*moved);
+    if (hi > e.bandLast) {
+        CellRect side = area;
+        across(side, e, true) = e.bandLast + 1;
+        out.push_back(side);
+    }
+    return out;
+}
+
+std::string moveSqref(std::string_view sqref, const StructureEdit& e, bool* changed) {
+    if (changed) *changed = false;
+    std::string out;
+    bool any = false;
+    std::size_t i = 0;
+    while (i < sqref.size()) {
+        while (i < sqref.size() && sqref[i] == ' ') ++i;
+        std::size_t j = i;
+        while (j < sqref.size() && sqref[j] != ' ') ++j;
+        if (j == i) break;
+        CellRect area;
+        if (!parseReference(sqref.substr(i, j - i), area)) return std::string(sqref);
+        auto parts = moveAreaSplitting(area, e);
+        for (const CellRect& moved : parts) {
+            if (!out.empty()) out += ' ';
+            out += relativeAddress(moved);
+        }
+        if (parts.size() != 1 || !(parts.front() == area)) any = true;
+        i = j;
+    }
+    if (!any) return std::string(sqref);
+    if (changed) *changed = true;
+    return out;
+}
+
 bool shiftReferences(std::string& formula, std::string_view changed, bool onChangedSheet, Axis axis, int at, int count) {
-    int limit = axis == Axis::Rows ? kMaxRows : kMaxColumns;
+    return shiftReferences(formula, changed, onChangedSheet, StructureEdit{axis, at, count, 1, 0});
+}
+
+bool shiftReferences(std::string& formula, std::string_view changed, bool onChangedSheet, const StructureEdit& e) {
+    if (e.count == 0) return false;
+    const bool rows = e.axis == Axis::Rows;
     return rewrite(formula, [&](const Ref& ref, std::string_view prefix) -> std::optional<std::string> {
+        if (ref.external) return std::nullopt;
         bool targets = ref.sheet.empty() ? onChangedSheet : namesEqualIgnoringCase(ref.sheet, changed);
         if (!targets) return std::nullopt;
-        auto coord = [&](RefEnd& e) -> int& { return axis == Axis::Rows ? e.row : e.col; };
         RefEnd a = ref.first;
+        RefEnd b = ref.second ? *ref.second : ref.first;
+        auto coord = [&](RefEnd& x) -> int& { return rows ? x.row : x.col; };
+        auto other = [&](RefEnd& x) -> int& { return rows ? x.col : x.row; };
+        if (coord(a) == 0 || coord(b) == 0) return std::nullopt;  // whole rows/columns the other way
+        // Whole columns on a row edit (or whole rows on a column edit) span the other axis entirely.
+        int otherLo = other(a) ? other(a) : 1, otherHi = other(b) ? other(b) : (rows ? kMaxColumns : kMaxRows);
+        if (otherLo > otherHi) std::swap(otherLo, otherHi);
+        if (!withinBand(otherLo, otherHi, e)) return std::nullopt;
+        int lo = coord(a), hi = coord(b);
+        bool reversed = lo > hi;
+        auto span = moveSpan(lo, hi, e);
+        if (!span) return std::string(prefix) + "#REF!";
+        if (reversed) std::swap(lo, hi);
+        if (span->first == lo && span->second == hi) return std::nullopt;
         if (!ref.second) {
-            if (coord(a) == 0) return std::nullopt;
-            auto moved = moveCoordinate(coord(a), at, count, limit);
-            if (!moved) return std::string(prefix) + "#REF!";
-            if (*moved == coord(a)) return std::nullopt;
-            coord(a) = *moved;
+            coord(a) = span->first;
             return std::string(prefix) + endText(a);
         }
-        RefEnd b = *ref.second;
-        if (coord(a) == 0 || coord(b) == 0) return std::nullopt;  // whole rows/columns the other way
-        int lo = coord(a), hi = coord(b);
-        if (lo > hi) std::swap(lo, hi);
-        int newLo, newHi;
-        if (count > 0) {
-            newLo = lo >= at ? lo + count : lo;
-            newHi = hi >= at ? hi + count : hi;
-            if (newLo > limit) return std::string(prefix) + "#REF!";
-            newHi = std::min(newHi, limit);
-        } else {
-            int removed = -count, end = at + removed - 1;
-            if (lo >= at && hi <= end) return std::string(prefix) + "#REF!";
-            newLo = lo < at ? lo : (lo > end ? lo - removed : at);
-            newHi = hi < at ? hi : (hi > end ? hi - removed : at - 1);
-        }
-        if (newLo == lo && newHi == hi) return std::nullopt;
-        coord(a) = newLo;
-        coord(b) = newHi;
+        coord(reversed ? b : a) = span->first;
+        coord(reversed ? a : b) = span->second;
         return std::string(prefix) + endText(a) + ":" + endText(b);
     });
 }
@@ -269,7 +380,7 @@ bool offsetReferences(std::string& formula, int rows, int cols) {
 
 bool renameSheetReferences(std::string& formula, std::string_view from, std::string_view to) {
     return rewrite(formula, [&](const Ref& ref, std::string_view) -> std::optional<std::string> {
-        if (ref.sheet.empty() || !namesEqualIgnoringCase(ref.sheet, from)) return std::nullopt;
+        if (ref.external || ref.sheet.empty() || !namesEqualIgnoringCase(ref.sheet, from)) return std::nullopt;
         if (to.empty()) return std::string("#REF!");
         std::string text = quotedSheetName(to) + "!" + endText(ref.first);
         if (ref.second) text += ":" + endText(*ref.second);
