@@ -7,6 +7,7 @@
 #include "shell/Desktop.h"
 #include "split/SplitCommand.h"
 #include "summarize/SummarizeCommand.h"
+#include "summarize/TotalCommand.h"
 
 namespace {
 
@@ -18,7 +19,8 @@ const char* kUsage =
 
 // Every command, for --help and after a mistake alike.
 std::string usage() {
-    return std::string(kUsage) + lorvane::summarize::summarizeCommandHelp() + lorvane::split::splitCommandHelp();
+    return std::string(kUsage) + lorvane::summarize::summarizeCommandHelp() + lorvane::summarize::totalCommandHelp() +
+           lorvane::split::splitCommandHelp();
 }
 
 }  // namespace
@@ -32,6 +34,7 @@ int main(int argc, char** argv) {
     }
     if (std::strcmp(command, "convert") == 0) return lorvane::cli::runConvertCommand(argc - 1, argv + 1);
     if (std::strcmp(command, "summarize-sheets") == 0 || std::strcmp(command, "summarize-books") == 0) return lorvane::summarize::runSummarizeCommand(argc - 1, argv + 1);
+    if (std::strcmp(command, "total-books") == 0) return lorvane::summarize::runTotalCommand(argc - 1, argv + 1);
     if (std::strcmp(command, "split-sheets") == 0 || std::strcmp(command, "split-books") == 0)
         return lorvane::split::runSplitCommand(argc - 1, argv + 1);
     if (command[0] == '-') return runDesktop(argc, argv);  // Qt's own options (-platform ...)

@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <filesystem>
+
 #include "automation/Application.h"
 #include "automation/Conversions.h"
 #include "automation/SheetNames.h"
@@ -17,6 +19,7 @@
 #include "shell/WindowKit.h"
 #include "summarize/SummarizeBooks.h"
 #include "summarize/SummarizeSheets.h"
+#include "summarize/TotalBooks.h"
 
 namespace lorvane::summarize {
 
@@ -414,6 +417,11 @@ TotalsWindow::TotalsWindow(Session& session)
     layout_ = std::make_unique<TableLayoutInputs>(*this, session.ui, c);
     bindExample<TotalsExampleWindow>(*this, session);
     bindClose(*this, [this] { session_.closeOptionsWindow(this); });
+    onClick(control("工作表号"), [this] { sheetNumberChosen(); });
+    onClick(control("合计类型"), [this] { typeChosen(); });
+    onLostFocus(control("位置1"), [this] { position1Left(); });
+    onLostFocus(control("位置2"), [this] { position2Left(); });
+    onClick(control("确定"), [this] { confirm(); });
     makeTopMost();
 }
 
@@ -422,6 +430,103 @@ QComboBox* TotalsWindow::sheetNumbers() const { return control<QComboBox>("工�
 TotalsTexts TotalsWindow::request() const {
     auto t = [this](const char* n) { return ss(textOf(control(n))); };
     return {t("工作表号"), t("工作表名"), t("标题行数"), t("合计类型"), t("位置1"), t("位置2"), t("表底文字"), t("表底文字行数"), t("最大行数")};
+}
+
+bool TotalsWindow::givenCells() const {
+    const QString type = textOf(control("合计类型"));
+    return type != QStringLiteral("单元格区域") && type != QStringLiteral("指定某一列");
+}
+
+void TotalsWindow::sheetNumberChosen() {
+    const std::string text = ss(textOf(control("工作表号")));
+    const bool chosen = !text.empty();
+    control("工作表名称")->setVisible(chosen);
+    control("工作表名")->setVisible(chosen);
+    if (chosen) {
+        const double v = convert::leadingValue(text);
+        const auto& names = session_.SheetNameTable;
+        if (v >= 1 && v <= static_cast<double>(names.size()) && v == static_cast<int>(v)) {
+            const int n = static_cast<int>(v);
+            setTextOf(control("工作表名"), qs(names[static_cast<std::size_t>(n - 1)]));
+            if (session_.SourceWorkbook && session_.SourceWorkbook->isOpen() && n <= session_.SourceWorkbook->Worksheets().Count())
+                session_.SourceWorkbook->Worksheets()(n)->Activate();
+        }
+        setTextOf(control("表底文字"), QStringLiteral("否"));
+        setTextOf(control("表底文字行数"), QString());
+    }
+    focusTo(control("标题行数"));
+}
+
+void TotalsWindow::typeChosen() {
+    const QString type = textOf(control("合计类型"));
+    const bool range = type == QStringLiteral("单元格区域");
+    const bool cells = givenCells();
+    setTextOf(control("列号1"), range ? QStringLiteral("开始列号") : cells ? QStringLiteral("指定单元格") : QStringLiteral("指定列号"));
+    QWidget* position = control("位置1");
+    position->resize(cells ? 241 : 57, position->height());
+    for (const char* name : {"列号2", "位置2"}) control(name)->setVisible(range);
+    for (const char* name : {"Label7", "表底文字", "Label5", "Label12", "最大行数", "Label14"}) control(name)->setVisible(!cells);
+    const bool footerRows = !cells && textOf(control("表底文字")) != QStringLiteral("否");
+    for (const char* name : {"Label8", "表底文字行数"}) control(name)->setVisible(footerRows);
+    focusTo(position);
+}
+
+void TotalsWindow::position1Left() {
+    const std::string text = ss(textOf(control("位置1")));
+    if (givenCells()) {
+        std::vector<TotalCell> cells;
+        if (auto m = parseCellList(text, cells)) session_.ui.inform(*m);
+        return;
+    }
+    if (std::string m = columnEntryMessage(text, false); !m.empty()) session_.ui.inform(m);
+}
+
+void TotalsWindow::position2Left() {
+    if (givenCells()) return;
+    if (std::string m = columnEntryMessage(ss(textOf(control("位置2"))), true); !m.empty()) session_.ui.inform(m);
+}
+
+void TotalsWindow::confirm() {
+    Session& session = session_;
+    TotalsRequest r;
+    // What can be refused is refused here, while the entries can still be corrected.
+    if (auto refusal = checkTotals(request(), static_cast<int>(session.SheetNameTable.size()), r)) {
+        session.ui.inform(refusal->message);
+        if (!refusal->focus.empty()) focusTo(control(refusal->focus.c_str()));
+        return;
+    }
+    std::shared_ptr<Application> app = session.SpreadsheetApp;
+    Workbook* book = session.SourceWorkbook;
+    if (!app || !book || !book->isOpen() || r.sheetNumber > book->Worksheets().Count()) {
+        unload();
+        session.ui.inform("要合计的工作薄已经关闭，无法合计，请重新选择表格文件。");
+        session.showMain();
+        return;
+    }
+    if (auto refusal = measureTotals(*book->Worksheets()(r.sheetNumber), r)) {
+        session.ui.inform(*refusal);
+        return;
+    }
+    book->Close(false);
+    session.SourceWorkbook = nullptr;
+    const std::string folder = std::filesystem::path(session.ChosenPath).parent_path().string();
+    unload();
+    bool opened = false;
+    runs::RunOutcome out = runTotalBooks(r, *app, folder, session.ui, [&](const std::string& saved) {
+        // The result opens in a workbook window of its own; the program then counts down to its end.
+        if (auto o = session.openInNewApplication(saved)) {
+            session.SpreadsheetApp = o->app;
+            session.SourceWorkbook = o->book;
+            opened = true;
+            session.ScheduleExit();
+        }
+    });
+    if (!out.made.empty()) session.ChosenPath = folderPart(out.made.front());
+    if (!opened) {
+        app->Quit();
+        if (session.SpreadsheetApp == app) session.SpreadsheetApp.reset();
+        session.showMain();
+    }
 }
 
 }  // namespace lorvane::summarize

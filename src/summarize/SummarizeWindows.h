@@ -7,6 +7,7 @@
 #include "shell/Form.h"
 #include "shell/TableLayoutInputs.h"
 #include "summarize/SummarizeRequest.h"
+#include "summarize/TotalsRequest.h"
 
 class QComboBox;
 class QLabel;
@@ -69,19 +70,25 @@ private:
     std::unique_ptr<shell::TableLayoutInputs> layout_;
 };
 
-struct TotalsTexts {
-    std::string sheetNumber, sheetName, titleRows, totalType, position1, position2, footer, footerRows, maxRows;
-};
-
+// 选择要合计的工作表: the options of totalling the same cells over a folder of workbooks.
 class TotalsWindow : public shell::Form {
     Q_OBJECT
 public:
     static constexpr const char* kName = "选择要合计的工作表";
     explicit TotalsWindow(shell::Session& session);
     QComboBox* sheetNumbers() const;
+    // The texts of the controls as 确定 reads them.
     TotalsTexts request() const;
 
 private:
+    void sheetNumberChosen();
+    // 合计类型: the caption and width of 位置1 and which groups show.
+    void typeChosen();
+    void position1Left();
+    void position2Left();
+    bool givenCells() const;
+    void confirm();
+
     shell::Session& session_;
     std::unique_ptr<shell::TableLayoutInputs> layout_;
 };
