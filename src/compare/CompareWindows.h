@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "compare/TwoTables.h"
 #include "shell/Form.h"
 #include "shell/TableLayoutInputs.h"
 
@@ -25,15 +26,6 @@ public:
 
 private:
     shell::Session& session_;
-};
-
-// The texts of a two-table window as its run reads them; table two's key column is the
-// 对比列2 / 依据列2 box, `mode` is 显示方式 (compare) and the column lists are the fill's.
-struct TwoTableTexts {
-    std::string sameWorkbook;
-    std::string book1, sheet1, titleRows1, key1, footer1, footerRows1;
-    std::string book2, sheet2, titleRows2, key2, footer2, footerRows2;
-    std::string mode, fillColumns, sourceColumns;
 };
 
 class TwoTableWindow : public shell::Form {
