@@ -40,12 +40,17 @@ public:
     void chooseFirst();
     void chooseSecond();
     void closeWindow();  // 关闭
+    // 确定: the checks in the window's order (the window stays open on a refusal), then the run.
+    void confirm();
 
 private:
     void sameWorkbookClicked();
     QString prompt1() const;
     QString prompt2() const;
+    // Closes workbook 2 unless it is workbook 1 (the same file chosen twice); failures ignored.
+    void closeSecondQuietly();
     shell::Session& session_;
+    std::string opened1_, opened2_;  // the files Workbook1 and Workbook2 were opened from
     bool fill_;
     std::unique_ptr<shell::TableLayoutInputs> table1_, table2_;
 };
