@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cli/ConvertCommand.h"
+#include "compare/CompareCommand.h"
 #include "shell/Desktop.h"
 #include "split/SplitCommand.h"
 #include "summarize/SummarizeCommand.h"
@@ -20,7 +21,7 @@ const char* kUsage =
 // Every command, for --help and after a mistake alike.
 std::string usage() {
     return std::string(kUsage) + lorvane::summarize::summarizeCommandHelp() + lorvane::summarize::totalCommandHelp() +
-           lorvane::split::splitCommandHelp();
+           lorvane::split::splitCommandHelp() + lorvane::compare::compareCommandHelp();
 }
 
 }  // namespace
@@ -37,6 +38,8 @@ int main(int argc, char** argv) {
     if (std::strcmp(command, "total-books") == 0) return lorvane::summarize::runTotalCommand(argc - 1, argv + 1);
     if (std::strcmp(command, "split-sheets") == 0 || std::strcmp(command, "split-books") == 0)
         return lorvane::split::runSplitCommand(argc - 1, argv + 1);
+    if (std::strcmp(command, "compare") == 0 || std::strcmp(command, "fill") == 0)
+        return lorvane::compare::runCompareCommand(argc - 1, argv + 1);
     if (command[0] == '-') return runDesktop(argc, argv);  // Qt's own options (-platform ...)
     std::cerr << "未知的子命令：" << command << "\n" << usage();
     return 2;

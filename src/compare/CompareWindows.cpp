@@ -6,6 +6,9 @@
 #include <QPushButton>
 
 #include "automation/Application.h"
+#include "automation/Workbook.h"
+#include "compare/CompareTables.h"
+#include "compare/FillTable.h"
 #include "shell/ChooserLayout.h"
 #include "shell/FileDialog.h"
 #include "shell/RunServices.h"
@@ -196,6 +199,12 @@ TwoTableWindow::TwoTableWindow(Session& session, const char* name, bool fill)
     });
     if (!fill) onClick(control("显示方式"), [this] { focusTo(control("确定")); });
     if (fill)
+        for (const char* list : {"填充列号", "调用列号"})
+            onLostFocus(control(list), [this, list] {
+                for (const std::string& m : columnListMessages(ss(textOf(control(list))), list)) session_.ui.inform(m);
+            });
+    onClick(control("确定"), [this] { confirm(); });
+    if (fill)
         bindExample<FillLookupExampleWindow>(*this, session);
     else
         bindExample<CompareExampleWindow>(*this, session);
@@ -216,9 +225,22 @@ void TwoTableWindow::sameWorkbookClicked() {
     focusTo(control("选择1"));
 }
 
+void TwoTableWindow::closeSecondQuietly() {
+    if (Workbook2 != Workbook1) closeQuietly(Workbook2);
+    Workbook2 = nullptr;
+    opened2_.clear();
+}
+
 void TwoTableWindow::chooseFirst() {
+    // Workbook 2 lives in the application of workbook 1, which a new choice replaces.
+    closeSecondQuietly();
+    if (textOf(control("是否同一个")) != QStringLiteral("是")) {
+        setTextOf(control("book2"), QString());
+        control<QComboBox>("表名2")->clear();
+    }
     closeQuietly(Workbook1);
     Workbook1 = nullptr;
+    opened1_.clear();
     session_.ChosenPath = session_.ui.fileDialog(false, fill_ ? "请选择您需要填充的的表格文件" : "请选择您需要对比的的表格文件",
                                                  kWorkbookFilter);
     if (session_.ChosenPath.empty()) {
@@ -231,6 +253,7 @@ void TwoTableWindow::chooseFirst() {
     if (opened) {
         session_.SpreadsheetApp = opened->app;
         Workbook1 = opened->book;
+        opened1_ = session_.ChosenPath;
         session_.SheetCount = static_cast<int>(opened->sheetNames.size());
         setTextOf(control("book1"), qs(session_.ChosenPath));
         auto* list1 = control<QComboBox>("表名1");
@@ -249,8 +272,7 @@ void TwoTableWindow::chooseFirst() {
 }
 
 void TwoTableWindow::chooseSecond() {
-    closeQuietly(Workbook2);
-    Workbook2 = nullptr;
+    closeSecondQuietly();
     if (textOf(control("是否同一个")) != QStringLiteral("否")) return;
     session_.ChosenPath = session_.ui.fileDialog(false, fill_ ? "请选择您需要调用的的表格文件" : "请选择您需要对比的的表格文件",
                                                  kWorkbookFilter);
@@ -264,6 +286,7 @@ void TwoTableWindow::chooseSecond() {
     auto opened = session_.openInApplication(Workbook1 ? session_.SpreadsheetApp : nullptr, session_.ChosenPath);
     if (opened) {
         Workbook2 = opened->book;
+        opened2_ = session_.ChosenPath;
         session_.SheetCount = static_cast<int>(opened->sheetNames.size());
         setTextOf(control("book2"), qs(session_.ChosenPath));
         auto* list2 = control<QComboBox>("表名2");
@@ -278,9 +301,39 @@ void TwoTableWindow::chooseSecond() {
 void TwoTableWindow::closeWindow() {
     unload();
     session_.showMain();
+    closeSecondQuietly();
     closeQuietly(Workbook1);
     Workbook1 = nullptr;
     quitQuietly(session_.SpreadsheetApp);
+}
+
+void TwoTableWindow::confirm() {
+    const TwoTableTexts texts = request();
+    const TwoTableKind kind = fill_ ? TwoTableKind::Fill : TwoTableKind::Compare;
+    if (auto refusal = checkTexts(texts, kind)) {
+        session_.ui.inform(*refusal);
+        return;
+    }
+    // A path typed into a box names no open workbook: only the workbooks chosen with 选择 count.
+    Workbook* one = Workbook1 && texts.book1 == opened1_ ? Workbook1 : nullptr;
+    Workbook* two = Workbook2 && texts.book2 == opened2_ ? Workbook2 : nullptr;
+    TwoTablePlan plan;
+    std::shared_ptr<Application> app = session_.SpreadsheetApp;
+    std::optional<std::string> refusal = planTwoTables(texts, kind, one, two, plan);
+    if (!refusal && !app) refusal = "表格所在的程序已经关闭，请重新选择表格文件！";
+    if (refusal) {
+        session_.ui.inform(*refusal);
+        return;
+    }
+    hide();
+    runs::RunOutcome out = fill_ ? runFill(plan, *app, session_.ui) : runCompare(plan, *app, session_.ui);
+    if (out.ok()) {
+        Workbook1 = Workbook2 = nullptr;
+        unload();
+        return;
+    }
+    // Back for correction; the workbooks stay open as they were chosen.
+    show();
 }
 
 TwoTableTexts TwoTableWindow::request() const {

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "compare/TwoTables.h"
 #include "shell/Form.h"
 #include "shell/TableLayoutInputs.h"
 
@@ -27,15 +28,6 @@ private:
     shell::Session& session_;
 };
 
-// The texts of a two-table window as its run reads them; table two's key column is the
-// 对比列2 / 依据列2 box, `mode` is 显示方式 (compare) and the column lists are the fill's.
-struct TwoTableTexts {
-    std::string sameWorkbook;
-    std::string book1, sheet1, titleRows1, key1, footer1, footerRows1;
-    std::string book2, sheet2, titleRows2, key2, footer2, footerRows2;
-    std::string mode, fillColumns, sourceColumns;
-};
-
 class TwoTableWindow : public shell::Form {
     Q_OBJECT
 public:
@@ -48,12 +40,17 @@ public:
     void chooseFirst();
     void chooseSecond();
     void closeWindow();  // 关闭
+    // 确定: the checks in the window's order (the window stays open on a refusal), then the run.
+    void confirm();
 
 private:
     void sameWorkbookClicked();
     QString prompt1() const;
     QString prompt2() const;
+    // Closes workbook 2 unless it is workbook 1 (the same file chosen twice); failures ignored.
+    void closeSecondQuietly();
     shell::Session& session_;
+    std::string opened1_, opened2_;  // the files Workbook1 and Workbook2 were opened from
     bool fill_;
     std::unique_ptr<shell::TableLayoutInputs> table1_, table2_;
 };

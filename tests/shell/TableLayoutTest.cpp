@@ -257,7 +257,8 @@ TEST_F(LayoutTest, OkDoesNothingYetOnTheWindowsOfOperationsStillToCome) {
         SCOPED_TRACE(r.name);
         // Their OK checks are tested with their operations.
         if (std::string(r.name).find("拆分") != std::string::npos || std::string(r.name) == "汇总工作薄" ||
-            std::string(r.name) == "汇总多工作薄" || std::string(r.name) == "合计")
+            std::string(r.name) == "汇总多工作薄" || std::string(r.name) == "合计" ||
+            std::string(r.name).rfind("对比", 0) == 0 || std::string(r.name).rfind("调用", 0) == 0)
             continue;
         Form* w = open(r);
         w->fireClick(child(w, "确定"));
