@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cli/ConvertCommand.h"
+#include "extract/ExtractCommand.h"
 #include "shell/Desktop.h"
 #include "split/SplitCommand.h"
 #include "summarize/SummarizeCommand.h"
@@ -18,7 +19,8 @@ const char* kUsage =
 
 // Every command, for --help and after a mistake alike.
 std::string usage() {
-    return std::string(kUsage) + lorvane::summarize::summarizeCommandHelp() + lorvane::split::splitCommandHelp();
+    return std::string(kUsage) + lorvane::summarize::summarizeCommandHelp() + lorvane::split::splitCommandHelp() +
+           lorvane::extract::extractCommandHelp();
 }
 
 }  // namespace
@@ -34,6 +36,7 @@ int main(int argc, char** argv) {
     if (std::strcmp(command, "summarize-sheets") == 0 || std::strcmp(command, "summarize-books") == 0) return lorvane::summarize::runSummarizeCommand(argc - 1, argv + 1);
     if (std::strcmp(command, "split-sheets") == 0 || std::strcmp(command, "split-books") == 0)
         return lorvane::split::runSplitCommand(argc - 1, argv + 1);
+    if (std::strcmp(command, "extract") == 0) return lorvane::extract::runExtractCommand(argc - 1, argv + 1);
     if (command[0] == '-') return runDesktop(argc, argv);  // Qt's own options (-platform ...)
     std::cerr << "未知的子命令：" << command << "\n" << usage();
     return 2;
