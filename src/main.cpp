@@ -5,6 +5,7 @@
 
 #include "cli/ConvertCommand.h"
 #include "compare/CompareCommand.h"
+#include "extract/ExtractCommand.h"
 #include "shell/Desktop.h"
 #include "split/SplitCommand.h"
 #include "summarize/SummarizeCommand.h"
@@ -21,7 +22,7 @@ const char* kUsage =
 // Every command, for --help and after a mistake alike.
 std::string usage() {
     return std::string(kUsage) + lorvane::summarize::summarizeCommandHelp() + lorvane::summarize::totalCommandHelp() +
-           lorvane::split::splitCommandHelp() + lorvane::compare::compareCommandHelp();
+           lorvane::split::splitCommandHelp() + lorvane::extract::extractCommandHelp() + lorvane::compare::compareCommandHelp();
 }
 
 }  // namespace
@@ -40,6 +41,7 @@ int main(int argc, char** argv) {
         return lorvane::split::runSplitCommand(argc - 1, argv + 1);
     if (std::strcmp(command, "compare") == 0 || std::strcmp(command, "fill") == 0)
         return lorvane::compare::runCompareCommand(argc - 1, argv + 1);
+    if (std::strcmp(command, "extract") == 0) return lorvane::extract::runExtractCommand(argc - 1, argv + 1);
     if (command[0] == '-') return runDesktop(argc, argv);  // Qt's own options (-platform ...)
     std::cerr << "未知的子命令：" << command << "\n" << usage();
     return 2;

@@ -28,7 +28,8 @@ Result runLorvane(const std::string& args, bool standardError) {
 TEST(LorvaneCommandLine, UnknownSubcommandListsEveryCommandAsHelpDoes) {
     Result help = runLorvane("--help", false);
     ASSERT_EQ(help.status, 0);
-    for (const char* command : {"lorvane convert", "lorvane summarize-sheets", "lorvane summarize-books", "lorvane total-books", "lorvane split-sheets", "lorvane split-books"})
+    for (const char* command : {"lorvane convert", "lorvane summarize-sheets", "lorvane summarize-books", "lorvane total-books", "lorvane split-sheets",
+                                "lorvane split-books", "lorvane extract", "lorvane compare", "lorvane fill"})
         EXPECT_NE(help.output.find(command), std::string::npos) << command;
 
     Result unknown = runLorvane("splitt-sheets a.xlsx", true);
