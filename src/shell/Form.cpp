@@ -109,7 +109,12 @@ std::string failureText(const std::exception* e) {
 
 void Form::setFailureReporter(std::function<void(const std::string&)> report) { failureReporter() = std::move(report); }
 
+// The controls are deleted after the window's own members: an editable combo box that loses the
+// focus then still reports its text, and no handler may run on what is left of the window.
+Form::~Form() { destroying_ = true; }
+
 void Form::run(std::map<QObject*, std::vector<std::function<void()>>>& table, QObject* w) {
+    if (destroying_) return;
     auto it = table.find(w);
     if (it == table.end()) return;
     auto handlers = it->second;  // a handler may unload the window

@@ -20,6 +20,7 @@ class Form : public QWidget {
     Q_OBJECT
 public:
     Form(const char* name, const QString& caption, int width, int height, QWidget* parent = nullptr);
+    ~Form() override;
 
     // Controls. Font sizes are points; `parent` defaults to the form.
     QLabel* label(const char* name, const QString& text, int x, int y, int w, int h, int points = 11,
@@ -77,6 +78,7 @@ private:
     std::map<QObject*, std::vector<std::function<void()>>> click_, change_, lostFocus_, mouseMove_;
     std::function<void()> closeHandler_, goneHandler_;
     bool unloading_ = false, gone_ = false;
+    bool destroying_ = false;  // the window's own parts are gone; its controls may still signal
 };
 
 // Text helpers: UTF-8 std::string <-> QString.

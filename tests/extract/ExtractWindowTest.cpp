@@ -1,6 +1,7 @@
 // The road of extracting columns from the main window: 选择需要提取的工作表 with its box
 // rebuilding in both label forms, the limits and their messages, the checks of 确定, then
 // 提取方法 with its descriptions and both buttons, driven with real clicks and key presses.
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -66,7 +67,7 @@ protected:
     }
 
     ExtractOptionsWindow* open() {
-        ui.answers = {Answer::Yes};
+        ui.answers = {Answer::Yes, Answer::Yes};  // end the spreadsheet programs; the warning
         ui.fileChoices = {(dir / "工资表.xlsx").string()};
         QTest::mouseClick(child<QPushButton>(main, "提取指定行列数据"), Qt::LeftButton);
         w = dynamic_cast<ExtractOptionsWindow*>(session->findByName(kOptions));
@@ -76,20 +77,20 @@ protected:
         return w;
     }
     QComboBox* combo(const char* name) { return child<QComboBox>(w, name); }
-    // Picks an item of a combo box with the arrow keys, as a user does with the keyboard.
+    // Picks an item of a combo box from its opened list with the keyboard (F4, arrows, Enter),
+    // as a user does: only the item picked is reported, even when it is the current one.
     void pick(const char* name, const QString& item) {
         QComboBox* box = combo(name);
         const int target = box->findText(item);
         ASSERT_GE(target, 0) << item.toStdString();
         box->setFocus();
-        const int from = box->currentIndex() < 0 ? -1 : box->currentIndex();
-        if (from == target) {  // the same item again: step away and back
-            QTest::keyClick(box, target > 0 ? Qt::Key_Up : Qt::Key_Down);
-            QTest::keyClick(box, target > 0 ? Qt::Key_Down : Qt::Key_Up);
-            return;
-        }
-        for (int i = from; i < target; ++i) QTest::keyClick(box, Qt::Key_Down);
-        for (int i = from; i > target; --i) QTest::keyClick(box, Qt::Key_Up);
+        QTest::keyClick(box, Qt::Key_F4);
+        QAbstractItemView* list = box->view();
+        ASSERT_TRUE(list->isVisible());
+        const int from = std::max(0, list->currentIndex().row());
+        for (int i = from; i < target; ++i) QTest::keyClick(list, Qt::Key_Down);
+        for (int i = from; i > target; --i) QTest::keyClick(list, Qt::Key_Up);
+        QTest::keyClick(list, Qt::Key_Return);
     }
     // Replaces the text of 标题行数 key by key, as typed.
     void typeTitleRows(const QString& text) {
@@ -114,6 +115,8 @@ protected:
         ui.messages.clear();
         return out;
     }
+    // A click on the box's square, where a user ticks it.
+    static void tick(QCheckBox* box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2)); }
     void ok() { QTest::mouseClick(child<QPushButton>(w, "确定"), Qt::LeftButton); }
 };
 
@@ -141,8 +144,8 @@ TEST_F(ExtractWindowTest, BoxesFollowTheSheetTheTitleRowsTheLabelRowAndTheForm) 
     EXPECT_EQ(focusName(w), QStringLiteral("列标形式"));
 
     // Ticks survive a change of form and come back with it.
-    QTest::mouseClick(w->check1(1), Qt::LeftButton);
-    QTest::mouseClick(w->check1(30), Qt::LeftButton);
+    tick(w->check1(1));
+    tick(w->check1(30));
     pick("列标形式", QStringLiteral("列标题列号"));
     EXPECT_TRUE(numberFrameShown());
     QStringList letters = shownCaptions(true);
@@ -230,8 +233,8 @@ TEST_F(ExtractWindowTest, OkChecksThenTheMethodWindowAndItsButtonRuns) {
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(session->findByName(kMethod), nullptr);
 
-    QTest::mouseClick(w->check1(2), Qt::LeftButton);
-    QTest::mouseClick(w->check1(1), Qt::LeftButton);
+    tick(w->check1(2));
+    tick(w->check1(1));
     pick("提取方式", QStringLiteral("提取到本工作薄"));
     ui.messages.clear();
     ok();
@@ -270,7 +273,7 @@ TEST_F(ExtractWindowTest, DeletingColumnsIntoANewWorkbookFromTheMethodWindow) {
     ASSERT_NE(open(), nullptr);
     pick("工作表列表", QStringLiteral("工资"));
     typeTitleRows("3");
-    QTest::mouseClick(w->check1(3), Qt::LeftButton);
+    tick(w->check1(3));
     ok();
     Form* method = session->findByName(kMethod);
     ASSERT_NE(method, nullptr);
