@@ -2,6 +2,8 @@
 // windows and a workbook window to PNG files (for the README and the docs).
 #include <QApplication>
 #include <QDir>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <cstdio>
 
@@ -12,6 +14,7 @@
 #include "shell/InfoWindows.h"
 #include "shell/MainWindow.h"
 #include "shell/ProcessEnd.h"
+#include "shell/WindowKit.h"
 #include "runs/ScriptedUi.h"
 #include "shell/Session.h"
 #include "split/SplitConfirmWindow.h"
@@ -112,7 +115,26 @@ int main(int argc, char** argv) {
         save(d, "split-books-confirm.png");
         delete d;
     }
-    shoot<extract::ExtractOptionsWindow>(session, "extract-options.png");
+    {
+        // The options as a user leaves them: a sheet chosen, its titles as box captions, columns ticked.
+        auto source = std::make_shared<Application>();
+        Workbook* b = source->Workbooks().Add();
+        sampleBook(b);
+        session.SpreadsheetApp = source;
+        session.SourceWorkbook = b;
+        auto* w = session.load<extract::ExtractOptionsWindow>();
+        fillSheetList(w->sheetList(), QStringLiteral("请选择要提取的工作表"), {"总表", "财务部"});
+        w->sheetList()->setCurrentIndex(0);
+        w->fireClick(w->sheetList());
+        setTextOf(w->control("标题行数"), QStringLiteral("2"));
+        for (int i : {1, 2, 6}) w->check1(i)->setChecked(true);
+        save(w, "extract-options.png");
+        delete w;
+        session.SourceWorkbook = nullptr;
+        session.SpreadsheetApp.reset();
+        source->SetDisplayAlerts(false);
+        source->Quit();
+    }
     shoot<extract::ExtractMethodWindow>(session, "extract-method.png");
     shoot<compare::CompareChooserWindow>(session, "compare-chooser.png");
     shoot<compare::CompareWindow>(session, "compare.png", ExampleKind::Compare);
