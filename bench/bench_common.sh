@@ -1,5 +1,23 @@
-# Helpers of the benchmark scripts: timing commands with their peak memory, medians, ratios.
-# Sourced after `work` (a scratch folder), `limit` (seconds a run) and `repeat` are set.
+# Helpers of the benchmark scripts: their shared settings, timing commands with their peak
+# memory, medians, ratios. Sourced with `here` set to bench/.
+
+# bench_start NAME [BUILD_DIR]: what every benchmark takes from its environment: BUILD_DIR
+# (default build/), DATA (default /tmp/lorvane-bench/NAME, kept between runs), LIMIT (seconds a
+# run, default 600) and REPEAT (our runs, default 3); sets build, peers, py, data, limit, repeat,
+# cli (the program) and work (a scratch folder removed at exit).
+bench_start() {
+  build="${2:-$here/../build}"
+  peers="$here/../../shared/peers"
+  py=/usr/bin/python3
+  data="${DATA:-/tmp/lorvane-bench/$1}"
+  limit="${LIMIT:-600}"
+  repeat="${REPEAT:-3}"
+  cli="$build/src/lorvane"
+  [ -x "$cli" ] || { echo "no $cli: build first" >&2; exit 2; }
+  mkdir -p "$data"
+  work="$(mktemp -d)"
+  trap 'rm -rf "$work"' EXIT
+}
 
 # run NAME COMMAND...: wall seconds and peak memory (KB) of one command into $work/NAME.{s,kb,rc}
 run() {

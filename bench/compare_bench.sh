@@ -11,25 +11,10 @@
 # memory are reported (the peer runs once).
 set -uo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-build="${1:-$here/../build}"
-peers="$here/../../shared/peers"
-py=/usr/bin/python3
-data="${DATA:-/tmp/lorvane-bench/compare}"
-limit="${LIMIT:-600}"
-repeat="${REPEAT:-3}"
+source "$here/bench_common.sh"
+bench_start compare "${1:-}"
 sizes="${SIZES:-20000 100000}"
 
-cli=("$build/src/lorvane")
-if ! [ -x "${cli[0]}" ] || ! "${cli[0]}" --help 2>/dev/null | grep -q "lorvane compare"; then
-  echo "no compare command found under $build (build the target lorvane)" >&2
-  exit 2
-fi
-
-mkdir -p "$data"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-
-source "$here/bench_common.sh"
 
 meta() { $py -c "import json,sys; print(json.load(open(sys.argv[1]))[sys.argv[2]])" "$1" "$2"; }
 
@@ -55,13 +40,13 @@ for rows in $sizes; do
     case=$work/$rows-$job; mkdir -p "$case"
     case $job in
       mark)
-        repeated ours "${cli[@]}" compare "${ours_args[@]}" --output "$case/ours.xlsx"
+        repeated ours "$cli" compare "${ours_args[@]}" --output "$case/ours.xlsx"
         run peer $py "$peers/peer_openpyxl.py" compare "${peer_args[@]:0:2}" "$case/peer.xlsx" "${peer_args[@]:2}" ;;
       both)
-        repeated ours "${cli[@]}" compare "${ours_args[@]}" --mode both --output "$case/ours.xlsx"
+        repeated ours "$cli" compare "${ours_args[@]}" --mode both --output "$case/ours.xlsx"
         run peer $py "$peers/peer_openpyxl.py" compare "${peer_args[@]:0:2}" "$case/peer.xlsx" "${peer_args[@]:2}" --mode extract ;;
       fill)
-        repeated ours "${cli[@]}" fill "${ours_args[@]}" --fill-columns "$fillcols" --source-columns "$sourcecols" \
+        repeated ours "$cli" fill "${ours_args[@]}" --fill-columns "$fillcols" --source-columns "$sourcecols" \
           --output "$case/ours.xlsx"
         run peer $py "$peers/peer_openpyxl.py" fill "${peer_args[@]:0:2}" "$case/peer.xlsx" "${peer_args[@]:2}" --map "$map" ;;
     esac

@@ -10,22 +10,11 @@
 # that many times (median time, largest peak memory), the peer once.
 set -uo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-build="${1:-$here/../build}"
-peers="$here/../../shared/peers"
-py=/usr/bin/python3
-data="${DATA:-/tmp/lorvane-bench/summarize}"
-limit="${LIMIT:-600}"
-repeat="${REPEAT:-3}"
+source "$here/bench_common.sh"
+bench_start summarize "${1:-}"
 sizes="${SIZES:-2000 10000}"
 folders="${FOLDERS:-20x2000 100x2000}"
 layout=(--title-rows 2 --footer-rows 2)
-cli="$build/src/lorvane"
-[ -x "$cli" ] || { echo "no $cli: build first" >&2; exit 2; }
-
-mkdir -p "$data"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-source "$here/bench_common.sh"
 
 printf '%-24s %9s %8s %9s %8s %7s %7s %s\n' input ours_s ours_MB peer_s peer_MB speedup mem/ status
 for rows in $sizes; do

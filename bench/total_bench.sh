@@ -10,20 +10,9 @@
 # that many times (median time, largest peak memory), the peer once.
 set -uo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-build="${1:-$here/../build}"
-peers="$here/../../shared/peers"
-py=/usr/bin/python3
-data="${DATA:-/tmp/lorvane-bench/total}"
-limit="${LIMIT:-600}"
-repeat="${REPEAT:-3}"
-folders="${FOLDERS:-20x2000 100x2000}"
-cli="$build/src/lorvane"
-[ -x "$cli" ] || { echo "no $cli: build first" >&2; exit 2; }
-
-mkdir -p "$data"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
 source "$here/bench_common.sh"
+bench_start total "${1:-}"
+folders="${FOLDERS:-20x2000 100x2000}"
 
 printf '%-30s %9s %8s %9s %8s %7s %7s %s\n' input ours_s ours_MB peer_s peer_MB speedup mem/ status
 for f in $folders; do
