@@ -10,6 +10,7 @@
 #include "automation/Constants.h"
 #include "automation/Conversions.h"
 #include "spreadsheet/BookData.h"
+#include "spreadsheet/CopiedFeatures.h"
 #include "spreadsheet/SheetCopy.h"
 #include "spreadsheet/SheetStructure.h"
 
@@ -237,6 +238,8 @@ void Range::Copy(const Range& destination) const {
     Worksheet* target = destination.Parent();
     sheet::copyBlock(sheet_->Parent()->data(), sheet_->data(), rect_, target->Parent()->data(), target->data(),
                      destination.Row(), destination.Column(), sheet::CopyAll);
+    sheet::copyRangeRules(sheet_->Parent()->data(), sheet_->data(), rect_, target->Parent()->data(), target->data(),
+                          destination.Row() - rect_.row1, destination.Column() - rect_.col1);
     target->Parent()->changed(target, pastedArea(destination.Row(), destination.Column(), rect_), SheetChange::Layout);
 }
 
@@ -253,6 +256,9 @@ void Range::PasteSpecial(int paste, int /*operation*/, bool /*skipBlanks*/, bool
     unsigned parts = paste == xlPasteFormats ? sheet::CopyFormats : paste == xlPasteValues ? sheet::CopyResults : sheet::CopyAll;
     sheet::copyBlock(clip->sheet->Parent()->data(), clip->sheet->data(), clip->rect, sheet_->Parent()->data(), sheet_->data(),
                      rect_.row1, rect_.col1, parts);
+    if (parts & sheet::CopyFormats)
+        sheet::copyRangeRules(clip->sheet->Parent()->data(), clip->sheet->data(), clip->rect, sheet_->Parent()->data(),
+                              sheet_->data(), rect_.row1 - clip->rect.row1, rect_.col1 - clip->rect.col1);
     sheet_->Parent()->changed(sheet_, pastedArea(rect_.row1, rect_.col1, clip->rect), SheetChange::Layout);
 }
 

@@ -33,6 +33,9 @@ struct BookData {
     bool allFormulasStale = false;  // values changed somewhere: no cached formula result can be trusted
     int activeSheet = 0;       // index into sheets
     std::shared_ptr<BookPackage> package;  // null for workbooks made in memory
+    // Differential formats (whole <dxf> elements) that conditional formats copied from other
+    // workbooks brought along; numbered after those of the file.
+    std::vector<std::string> addedDxfs;
 
     std::uint32_t addFormula(std::string text) {
         formulas.push_back(std::move(text));

@@ -108,6 +108,9 @@ struct SheetPackage {
     // than twice the position of the element before it for extension wrappers (mc:AlternateContent).
     std::vector<int> elementRanks;
     std::unordered_map<std::uint64_t, CellExtra> cellExtras;
+    // The tables of a copy (owner 0), by the relationship id its tableParts name: each is written
+    // as a new table part of the workbook the copy is saved in.
+    std::map<std::string, std::string> carriedTables;
     // Values as read, to tell whether the engine changed them.
     double readDefaultRowHeight = 0;
     int readActiveRow = 1, readActiveColumn = 1;
@@ -126,6 +129,7 @@ constexpr std::string_view kCtSharedStrings = "application/vnd.openxmlformats-of
 constexpr std::string_view kCtStyles = "application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml";
 constexpr std::string_view kCtWorkbook = "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml";
 constexpr std::string_view kCtWorkbookMacro = "application/vnd.ms-excel.sheet.macroEnabled.main+xml";
+constexpr std::string_view kCtTable = "application/vnd.openxmlformats-officedocument.spreadsheetml.table+xml";
 constexpr std::string_view kCtRels = "application/vnd.openxmlformats-package.relationships+xml";
 }  // namespace ns
 
@@ -136,7 +140,8 @@ struct BookData;
 class SheetData;
 
 void readStyles(std::string_view xml, const std::string& partName, StyleTable& table, StylesPackage& kept);
-std::string writeStyles(const StyleTable& table, const StylesPackage* kept);
+// `addedDxfs`: differential formats (each a whole <dxf> element) appended after those read.
+std::string writeStyles(const StyleTable& table, const StylesPackage* kept, const std::vector<std::string>* addedDxfs = nullptr);
 
 // Streams sharedStrings.xml into the pool; returns pool indices by shared-string index.
 std::vector<std::uint32_t> readSharedStrings(class ZipReader& zip, const std::string& partName, StringPool& pool,

@@ -161,6 +161,9 @@ public:
         if (pkg && kept.owner == pkg->id && !kept.partName.empty()) {
             moveRelatedParts(*pkg, kept);
             if (!droppedRels_.empty()) detachRelationships(kept);
+        } else if (!kept.carriedTables.empty()) {
+            moveCarriedTables(kept);
+            if (!droppedRels_.empty()) detachRelationships(kept);
         }
         if (pkg) shiftCharts(*pkg);
     }
@@ -372,6 +375,31 @@ private:
                 keep = false;  // a part we cannot read cannot be moved: it goes
             }
             if (!keep) droppedRels_.insert(rel.id);
+        }
+    }
+
+    // The tables a copy carries move like the parts of a sheet read from the file.
+    void moveCarriedTables(SheetPackage& kept) {
+        for (auto it = kept.carriedTables.begin(); it != kept.carriedTables.end();) {
+            bool keep = true;
+            try {
+                XmlNode root = parseXmlTree(it->second, "table");
+                bool changed = false;
+                keep = moveTable(root, changed);
+                if (keep && changed) {
+                    std::string out(kXmlDeclaration);
+                    writeXmlNode(out, root);
+                    it->second = std::move(out);
+                }
+            } catch (const AutomationError&) {
+                keep = false;
+            }
+            if (keep) {
+                ++it;
+            } else {
+                droppedRels_.insert(it->first);
+                it = kept.carriedTables.erase(it);
+            }
         }
     }
 

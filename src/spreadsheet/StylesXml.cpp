@@ -441,7 +441,7 @@ void alignmentXml(std::string& out, const Alignment& a) {
 
 }  // namespace
 
-std::string writeStyles(const StyleTable& table, const StylesPackage* kept) {
+std::string writeStyles(const StyleTable& table, const StylesPackage* kept, const std::vector<std::string>* addedDxfs) {
     StyleList fonts, fills, borders;
     if (kept && kept->present) {
         keepRaw(fonts, kept->fontNodes, {});
@@ -569,7 +569,10 @@ std::string writeStyles(const StyleTable& table, const StylesPackage* kept) {
         out += "<cellStyleXfs count=\"1\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\"/></cellStyleXfs>";
         out += cellXfsXml;
         out += "<cellStyles count=\"1\"><cellStyle name=\"常规\" xfId=\"0\" builtinId=\"0\"/></cellStyles>";
-        out += "<dxfs count=\"0\"/><tableStyles count=\"0\" defaultTableStyle=\"TableStyleMedium2\" defaultPivotStyle=\"PivotStyleLight16\"/>";
+        out += "<dxfs count=\"" + std::to_string(addedDxfs ? addedDxfs->size() : 0) + "\">";
+        if (addedDxfs)
+            for (const std::string& d : *addedDxfs) out += d;
+        out += "</dxfs><tableStyles count=\"0\" defaultTableStyle=\"TableStyleMedium2\" defaultPivotStyle=\"PivotStyleLight16\"/>";
         out += "</styleSheet>";
         return out;
     }
@@ -589,6 +592,36 @@ std::string writeStyles(const StyleTable& table, const StylesPackage* kept) {
         if (rank > 3 && !wroteBorders) { out += bordersXml; wroteBorders = true; }
         if (rank > 5 && !wroteXfs) { out += cellXfsXml; wroteXfs = true; }
     };
+    // The file's differential formats, followed by those copies brought in from other workbooks.
+    bool wroteDxfs = !addedDxfs || addedDxfs->empty();
+    auto writeDxfs = [&](const XmlNode* read) {
+        if (wroteDxfs && !read) return;
+        const bool adding = !wroteDxfs;
+        wroteDxfs = true;
+        if (!adding) {
+            writeXmlNode(out, *read);
+            return;
+        }
+        XmlNode list;
+        if (read) list = *read;
+        else list.name = root.name.find(':') != std::string::npos ? root.name.substr(0, root.name.find(':') + 1) + "dxfs" : "dxfs";
+        std::size_t count = 0;
+        for (const XmlNode& d : list.children) count += !d.name.empty();
+        list.setAttr("count", std::to_string(count + addedDxfs->size()));
+        std::string whole;
+        writeXmlNode(whole, list);
+        // Close the list after the added formats.
+        std::string close = "</" + list.name + ">";
+        if (whole.size() >= 2 && whole.compare(whole.size() - 2, 2, "/>") == 0) {
+            whole.erase(whole.size() - 2);
+            whole += ">";
+        } else {
+            whole.erase(whole.size() - close.size());
+        }
+        out += whole;
+        for (const std::string& d : *addedDxfs) out += d;
+        out += close;
+    };
     for (const XmlNode& c : root.children) {
         if (c.name.empty()) {
             writeXmlNode(out, c);
@@ -601,12 +634,19 @@ std::string writeStyles(const StyleTable& table, const StylesPackage* kept) {
         else if (l == "borders") { flushBefore(3); out += bordersXml; wroteBorders = true; }
         else if (l == "cellStyleXfs") { flushBefore(4); writeXmlNode(out, c); }
         else if (l == "cellXfs") { flushBefore(5); out += cellXfsXml; wroteXfs = true; }
+        else if (l == "dxfs") { flushBefore(6); writeDxfs(&c); }
         else {
+            // Differential formats come after the cell styles, before table styles and the rest.
+            if (l != "cellStyles" && !wroteDxfs) {
+                flushBefore(6);
+                writeDxfs(nullptr);
+            }
             flushBefore(6);
             writeXmlNode(out, c);
         }
     }
     flushBefore(6);
+    if (!wroteDxfs) writeDxfs(nullptr);
     out += "</";
     out += root.name;
     out += '>';

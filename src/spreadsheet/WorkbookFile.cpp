@@ -7,6 +7,7 @@
 
 #include "base/AutomationError.h"
 #include "spreadsheet/BadFileChecks.h"
+#include "spreadsheet/CopiedFeatures.h"
 #include "spreadsheet/CsvFile.h"
 #include "spreadsheet/LegacyXls.h"
 #include "spreadsheet/Package.h"
@@ -212,13 +213,10 @@ std::shared_ptr<SheetPackage> copiedSheetPackage(const SheetData& source, const 
     copy->relsData.clear();
     copy->kind = SheetPackage::Kind::Worksheet;
     copy->rawPart.clear();
+    // Its tables come along as tables of its own; conditional formats keep their looks.
+    carryTables(source, from, to, *copy);
     if (&from != &to) {
-        // Conditional formats index the source workbook's differential formats.
-        for (std::size_t i = copy->elements.size(); i-- > 0;) {
-            if (copy->elements[i].local() != "conditionalFormatting") continue;
-            copy->elements.erase(copy->elements.begin() + static_cast<std::ptrdiff_t>(i));
-            if (i < copy->elementRanks.size()) copy->elementRanks.erase(copy->elementRanks.begin() + static_cast<std::ptrdiff_t>(i));
-        }
+        remapConditionalFormats(*copy, from, to);
         for (auto& [key, extra] : copy->cellExtras) extra.cellAttrs.clear();
     }
     return copy;

@@ -206,7 +206,8 @@ void writeXlsxPackage(const BookData& book, FileFormat format, const std::functi
     std::vector<SheetPlan> plans;
     std::unordered_set<std::string> claimedParts;
     std::unordered_set<unsigned> claimedIds;
-    int partCounter = 1, relCounter = 1;
+    int partCounter = 1, relCounter = 1, tableCounter = 1;
+    std::vector<std::pair<std::string, const std::string*>> carriedParts;  // tables of copies, by new part name
     for (const auto& s : book.sheets) {
         SheetPlan p;
         p.sheet = s.get();
@@ -230,8 +231,18 @@ void writeXlsxPackage(const BookData& book, FileFormat format, const std::functi
             if (kp) {
                 // A copy keeps its links to the outside world, not the parts it pointed at.
                 for (const Relationship& rel : kp->rels) {
-                    if (rel.external) p.rels.push_back(rel);
-                    else p.droppedRelIds.push_back(rel.id);
+                    if (rel.external) {
+                        p.rels.push_back(rel);
+                    } else if (auto table = kp->carriedTables.find(rel.id); table != kp->carriedTables.end()) {
+                        // Its own tables: new parts under the relationship ids its tableParts name.
+                        std::string part = nextFree("xl/tables/table", ".xml", tableCounter,
+                                                    [&](const std::string& n) { return usedParts.count(n) > 0; });
+                        usedParts.insert(part);
+                        p.rels.push_back({rel.id, rel.type, relativeTarget(p.part, part), false});
+                        carriedParts.emplace_back(part, &table->second);
+                    } else {
+                        p.droppedRelIds.push_back(rel.id);
+                    }
                 }
             }
         }
@@ -282,6 +293,7 @@ void writeXlsxPackage(const BookData& book, FileFormat format, const std::functi
         if (p.own && p.kept->hasRels) generated[relsPathFor(p.part)] = p.kept->relsData;
         else if (!p.rels.empty()) generated[relsPathFor(p.part)] = writeRelationships(p.rels);
     }
+    for (const auto& [part, xml] : carriedParts) generated[part] = *xml;
     std::vector<std::size_t> cellsIn(plans.size(), 0);
     std::size_t cells = 0;
     for (std::size_t i : sheetsToWrite) cells += cellsIn[i] = plans[i].sheet->cellCount();
@@ -318,7 +330,7 @@ void writeXlsxPackage(const BookData& book, FileFormat format, const std::functi
     deflated[sstPart] = std::move(sharedStrings);
     generated[workbookPart] = workbookXml(book, plans, recalc);
     generated[relsPathFor(workbookPart)] = writeRelationships(wbRels);
-    generated[stylesPart] = writeStyles(book.styles, pkg ? &pkg->styles : nullptr);
+    generated[stylesPart] = writeStyles(book.styles, pkg ? &pkg->styles : nullptr, &book.addedDxfs);
 
     std::vector<Relationship> rootRels;
     bool regenerateRoot = !pkg || pkg->rootRelsBroken || !pkg->raw.count("_rels/.rels");
@@ -379,6 +391,7 @@ void writeXlsxPackage(const BookData& book, FileFormat format, const std::functi
         if (type.empty()) type = p.kept && p.kept->kind == SheetPackage::Kind::Chartsheet ? std::string(kCtChartsheet) : std::string(ns::kCtWorksheet);
         ct.setOverride(p.part, type);
     }
+    for (const auto& [part, xml] : carriedParts) ct.setOverride(part, std::string(ns::kCtTable));
     ct.setOverride(stylesPart, std::string(ns::kCtStyles));
     ct.setOverride(sstPart, std::string(ns::kCtSharedStrings));
     if (pkg && !pkg->hadContentTypes) {
