@@ -336,6 +336,8 @@ struct TableNames {
 
 TableNames tablesOf(const BookData& book) {
     TableNames t;
+    // Table names share one name space with the workbook's defined names.
+    for (const DefinedName& n : book.names) t.names.insert(foldName(n.name));
     if (const BookPackage* pkg = book.package.get())
         for (const auto& [name, data] : pkg->raw)
             if (pkg->contentTypes.typeOf(name) == ns::kCtTable) t.add(data, name);
