@@ -227,6 +227,10 @@ TEST_F(StructureCopy, PastedFormatsCarryRulesAndValidations) {
     EXPECT_TRUE(has(o, "sqref=\"C10:C13\""));       // the D part of the multi-area rule
     EXPECT_FALSE(has(o, "E2"));
     EXPECT_TRUE(has(o, "<dataValidations count=\"1\">"));  // only the whole-number rule on C
+    // Pasting the same rules again brings no second copy of their formats.
+    sheetNamed("数据")->Cells().Copy();
+    target->Worksheets().Add()->GetRange("A1").PasteSpecial(xlPasteFormats);
+    EXPECT_EQ(occurrences(saved(target, "again.xlsx")["xl/styles.xml"], "<dxf>"), occurrences(p2["xl/styles.xml"], "<dxf>"));
 }
 
 }  // namespace
