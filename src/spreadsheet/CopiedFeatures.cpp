@@ -68,8 +68,10 @@ public:
         std::string xml = dxfXml(from_, static_cast<std::size_t>(id));
         long mapped = -1;
         if (!xml.empty()) {
-            mapped = static_cast<long>(dxfCount(to_));
-            to_.addedDxfs.push_back(std::move(xml));
+            // Many copies from the same source add each format once.
+            auto same = std::find(to_.addedDxfs.begin(), to_.addedDxfs.end(), xml);
+            mapped = static_cast<long>(dxfCount(to_) - to_.addedDxfs.size() + static_cast<std::size_t>(same - to_.addedDxfs.begin()));
+            if (same == to_.addedDxfs.end()) to_.addedDxfs.push_back(std::move(xml));
         }
         return done_[id] = mapped;
     }
@@ -336,6 +338,8 @@ struct TableNames {
 
 TableNames tablesOf(const BookData& book) {
     TableNames t;
+    // Table names share one name space with the workbook's defined names.
+    for (const DefinedName& n : book.names) t.names.insert(foldName(n.name));
     if (const BookPackage* pkg = book.package.get())
         for (const auto& [name, data] : pkg->raw)
             if (pkg->contentTypes.typeOf(name) == ns::kCtTable) t.add(data, name);

@@ -6,10 +6,12 @@
 #include <filesystem>
 #include <map>
 #include <regex>
+#include <set>
 
 #include "automation/Application.h"
 #include "automation/Constants.h"
 #include "automation/CreateObject.h"
+#include "spreadsheet/BookData.h"
 #include "spreadsheet/LegacyXls.h"
 #include "spreadsheet/WorkbookFile.h"
 #include "spreadsheet/ZipArchive.h"
@@ -165,6 +167,19 @@ TEST_F(StructureCopy, RepeatedTableCopiesGetDistinctNames) {
     EXPECT_EQ(tableParts(again).size(), 4u);
 }
 
+// Table names and defined names share one name space.
+TEST_F(StructureCopy, ACopiedTableAvoidsTheNamesOfDefinedNames) {
+    sheet::DefinedName taken;
+    taken.name = "物品表_2";
+    taken.formula = "'数据'!$A$1";
+    book->data().names.push_back(taken);
+    sheetNamed("表格")->CopyAfter(sheetNamed("表格"));
+    Parts parts = saved(book, "names.xlsx");
+    std::set<std::string> names;
+    for (const std::string& t : tableParts(parts)) names.insert(attrOf(parts[t], "displayName"));
+    EXPECT_EQ(names, (std::set<std::string>{"物品表", "物品表_3"}));
+}
+
 // A copied table follows column deletes of its copy, the original stays as it was.
 TEST_F(StructureCopy, ACopiedTableFollowsEditsOfItsCopy) {
     Worksheet* copy = sheetNamed("表格")->CopyAfter(sheetNamed("表格"));
@@ -212,6 +227,10 @@ TEST_F(StructureCopy, PastedFormatsCarryRulesAndValidations) {
     EXPECT_TRUE(has(o, "sqref=\"C10:C13\""));       // the D part of the multi-area rule
     EXPECT_FALSE(has(o, "E2"));
     EXPECT_TRUE(has(o, "<dataValidations count=\"1\">"));  // only the whole-number rule on C
+    // Pasting the same rules again brings no second copy of their formats.
+    sheetNamed("数据")->Cells().Copy();
+    target->Worksheets().Add()->GetRange("A1").PasteSpecial(xlPasteFormats);
+    EXPECT_EQ(occurrences(saved(target, "again.xlsx")["xl/styles.xml"], "<dxf>"), occurrences(p2["xl/styles.xml"], "<dxf>"));
 }
 
 }  // namespace

@@ -112,7 +112,9 @@ TEST_F(StructureInterop, EditedWorkbooksOpenInLibreOfficeAndReadAsMovedInOpenpyx
     ASSERT_EQ(converted.size(), files.size());
     for (std::size_t i = 0; i < files.size(); ++i) {
         EXPECT_FALSE(converted[i].empty()) << files[i] << " did not convert";
-        if (!converted[i].empty()) EXPECT_GT(fs::file_size(converted[i]), 0u) << files[i];
+        if (!converted[i].empty()) {
+            EXPECT_GT(fs::file_size(converted[i]), 0u) << files[i];
+        }
     }
 
     if (!lorvane::testing::openpyxlPresent()) GTEST_SKIP() << "python3-openpyxl is not installed: references not read back";

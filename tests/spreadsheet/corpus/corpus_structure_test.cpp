@@ -54,7 +54,9 @@ TEST(CorpusStructure, EditedWorkbooksSaveReadBackAndConvertInLibreOffice) {
     ASSERT_EQ(converted.size(), written.size());
     for (std::size_t i = 0; i < written.size(); ++i) {
         EXPECT_FALSE(converted[i].empty()) << fs::path(written[i]).filename() << " did not convert in LibreOffice";
-        if (!converted[i].empty()) EXPECT_GT(fs::file_size(converted[i]), 0u) << written[i];
+        if (!converted[i].empty()) {
+            EXPECT_GT(fs::file_size(converted[i]), 0u) << written[i];
+        }
     }
 }
 
