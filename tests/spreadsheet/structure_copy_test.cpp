@@ -8,6 +8,7 @@
 #include <regex>
 #include <set>
 
+#include "StructureBookTest.h"
 #include "automation/Application.h"
 #include "automation/Constants.h"
 #include "automation/CreateObject.h"
@@ -20,7 +21,6 @@ using namespace lorvane;
 
 namespace {
 
-const std::filesystem::path kBooks = LORVANE_STRUCTURE_BOOKS;
 
 using Parts = std::map<std::string, std::string>;
 
@@ -32,17 +32,8 @@ int occurrences(const std::string& text, const std::string& piece) {
     return n;
 }
 
-class StructureCopy : public ::testing::Test {
+class StructureCopy : public lorvane::testing::StructureBookTest {
 protected:
-    std::shared_ptr<Application> app = CreateObjectAs<Application>("Excel.Application");
-    sheet::TempFolder dir;
-    Workbook* book = nullptr;
-
-    void SetUp() override {
-        app->SetDisplayAlerts(false);
-        book = app->Workbooks().Open((kBooks / "features.xlsx").string());
-    }
-    Worksheet* sheetNamed(const std::string& name) { return book->Worksheets().Item(name); }
 
     Parts saved(Workbook* wb, const std::string& name) {
         std::string path = (std::filesystem::path(dir.path()) / name).string();

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <map>
 
+#include "StructureBookTest.h"
 #include "automation/Application.h"
 #include "automation/Constants.h"
 #include "automation/CreateObject.h"
@@ -21,19 +22,9 @@ using namespace lorvane;
 
 namespace {
 
-const std::filesystem::path kBooks = LORVANE_STRUCTURE_BOOKS;
 
-class StructureEdit : public ::testing::Test {
+class StructureEdit : public lorvane::testing::StructureBookTest {
 protected:
-    std::shared_ptr<Application> app = CreateObjectAs<Application>("Excel.Application");
-    sheet::TempFolder dir;
-    Workbook* book = nullptr;
-
-    void SetUp() override {
-        app->SetDisplayAlerts(false);
-        book = app->Workbooks().Open((kBooks / "features.xlsx").string());
-    }
-    Worksheet* sheetNamed(const std::string& name) { return book->Worksheets().Item(name); }
 
     // Saves the workbook and returns its parts by name.
     std::map<std::string, std::string> saved(const std::string& name = "out.xlsx") {
