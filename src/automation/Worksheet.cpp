@@ -9,12 +9,19 @@
 #include "spreadsheet/BookData.h"
 #include "spreadsheet/FormulaRefs.h"
 #include "spreadsheet/SheetCopy.h"
+#include "spreadsheet/WorkbookFile.h"
 
 namespace lorvane {
 
 sheet::SheetData& Worksheet::data() const {
     if (!data_) throw AutomationError(errc::kObjectGone, "该工作表已被删除或其工作簿已关闭，无法再使用。");
+    if (data_->parsePending) sheet::ensureSheetParsed(book_->data(), *data_);
     return *data_;
+}
+
+sheet::SheetData* Worksheet::dataOrNull() const {
+    if (data_ && data_->parsePending) sheet::ensureSheetParsed(book_->data(), *data_);
+    return data_;
 }
 
 const std::string& Worksheet::Name() const { return data().name; }
@@ -26,8 +33,9 @@ void Worksheet::SetName(const std::string& name) {
         throw AutomationError(errc::kMethodFailed, "无法将工作表命名为“" + name + "”：" + problem);
     if (Worksheet* other = book_->GetSheets().Find(name); other && other != this)
         throw AutomationError(errc::kMethodFailed, "无法将工作表命名为“" + name + "”：该名称已被同一工作簿中的其他工作表使用（不区分大小写）。");
-    // Formulas that name this sheet follow the new name.
+    // Formulas that name this sheet follow the new name, in sheets not parsed yet too.
     auto& book = book_->data();
+    sheet::ensureAllSheetsParsed(book);
     for (auto& f : book.formulas) sheet::renameSheetReferences(f, d.name, name);
     for (auto& n : book.names) sheet::renameSheetReferences(n.formula, d.name, name);
     d.name = name;
@@ -81,6 +89,7 @@ bool Worksheet::Delete() {
     Application* app = book_->Parent();
     if (app->DisplayAlerts() && !app->alerts().confirmDeleteSheet(d.name)) return false;
     // References from other sheets to this one can no longer be resolved.
+    sheet::ensureAllSheetsParsed(book);
     for (auto& f : book.formulas)
         if (sheet::renameSheetReferences(f, d.name, "")) book.needsRecalc = true;
     for (auto& n : book.names) sheet::renameSheetReferences(n.formula, d.name, "");

@@ -57,7 +57,7 @@ public:
     bool alive() const { return data_ != nullptr; }
     // The engine's storage; throws when the sheet was deleted.
     sheet::SheetData& data() const;
-    sheet::SheetData* dataOrNull() const { return data_; }
+    sheet::SheetData* dataOrNull() const;
     void detach() { data_ = nullptr; }
 
 private:

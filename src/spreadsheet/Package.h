@@ -14,6 +14,7 @@
 #include "spreadsheet/Style.h"
 #include "spreadsheet/WorkbookFile.h"
 #include "spreadsheet/XmlReader.h"
+#include "spreadsheet/ZipArchive.h"
 
 namespace lorvane::sheet {
 
@@ -114,6 +115,8 @@ struct SheetPackage {
     // Values as read, to tell whether the engine changed them.
     double readDefaultRowHeight = 0;
     int readActiveRow = 1, readActiveColumn = 1;
+    // A worksheet not parsed yet: its part as stored and what reading it needs.
+    std::shared_ptr<struct DeferredWorksheet> deferred;
 };
 
 inline std::uint64_t cellKey(int row, int col) { return (static_cast<std::uint64_t>(row) << 16) | static_cast<std::uint64_t>(col); }
@@ -156,6 +159,24 @@ struct SheetReadContext {
     std::unordered_map<std::uint32_t, std::uint32_t>& plainTwins;
 };
 void readWorksheet(ZipReader& zip, const std::string& partName, SheetReadContext& ctx, SheetData& sheet, SheetPackage& kept);
+// The same from any source that feeds the part's bytes to a sink.
+using XmlChunkSink = std::function<void(const char*, std::size_t)>;
+using XmlChunkSource = std::function<void(const XmlChunkSink&)>;
+void readWorksheetFrom(const XmlChunkSource& source, const std::string& partName, SheetReadContext& ctx, SheetData& sheet,
+                       SheetPackage& kept);
+
+// What the worksheets of one workbook left for later need when they are read: the shared
+// strings as read, and the file's name for messages.
+struct DeferredContext {
+    std::vector<std::uint32_t> sharedStrings;
+    std::unordered_map<std::uint32_t, std::uint32_t> plainTwins;
+    std::string displayName;
+    std::uint64_t cap = 0;  // inflated size one part may have
+};
+struct DeferredWorksheet {
+    StoredEntry part;
+    std::shared_ptr<DeferredContext> context;
+};
 // Position of a worksheet child element in the schema's sequence; -1 for one that may stand anywhere.
 int worksheetChildRank(std::string_view local);
 // Writes the sheet XML into `sink` in pieces of about a megabyte; `kept` may be null (a sheet
@@ -230,7 +251,8 @@ std::set<std::string> reachableParts(const std::vector<Relationship>& rootRels, 
 
 // Reads an .xlsx/.xlsm package. `displayName` names the file in messages (the .xls a
 // converted package came from).
-std::unique_ptr<BookData> readXlsxPackage(const std::string& path, const std::string& displayName, FileFormat format);
+std::unique_ptr<BookData> readXlsxPackage(const std::string& path, const std::string& displayName, FileFormat format,
+                                          SheetParsing parsing = SheetParsing::AllNow);
 // Builds the package of a workbook and hands its bytes to `sink` in order.
 void writeXlsxPackage(const BookData& book, FileFormat format, const std::function<void(std::string_view)>& sink);
 std::string buildXlsxPackage(const BookData& book, FileFormat format);

@@ -72,6 +72,9 @@ public:
     int activeRow = 1, activeColumn = 1;
     std::vector<CellRect> merges;
     std::shared_ptr<SheetPackage> package;  // null for sheets made in memory
+    // The cells, sizes and kept elements are still in the file's bytes (a workbook read as the
+    // input of a run): ensureSheetParsed() reads them on first use.
+    bool parsePending = false;
 
     // Cells
     const Cell* find(int row, int col) const;

@@ -811,6 +811,7 @@ private:
 
 void shiftSheetStructure(BookData& book, SheetData& sheet, const StructureEdit& edit) {
     if (edit.count == 0) return;
+    ensureAllSheetsParsed(book);  // their formulas may point into the edited sheet
     StructureShifter shifter(book, sheet, edit);
     shifter.run();
     shifter.dropUnusedHyperlinkRels();

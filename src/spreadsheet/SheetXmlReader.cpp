@@ -555,11 +555,16 @@ int worksheetChildRank(std::string_view l) {
     return -1;
 }
 
-void readWorksheet(ZipReader& zip, const std::string& partName, SheetReadContext& ctx, SheetData& sheet, SheetPackage& kept) {
+void readWorksheetFrom(const XmlChunkSource& source, const std::string& partName, SheetReadContext& ctx, SheetData& sheet,
+                       SheetPackage& kept) {
     WorksheetReader reader(partName, ctx, sheet, kept);
     kept.readDefaultRowHeight = sheet.defaultRowHeight;
-    zip.stream(partName, [&](const char* p, std::size_t n) { reader.feed(p, n); });
+    source([&](const char* p, std::size_t n) { reader.feed(p, n); });
     reader.finish();
+}
+
+void readWorksheet(ZipReader& zip, const std::string& partName, SheetReadContext& ctx, SheetData& sheet, SheetPackage& kept) {
+    readWorksheetFrom([&](const XmlChunkSink& sink) { zip.stream(partName, sink); }, partName, ctx, sheet, kept);
 }
 
 }  // namespace lorvane::sheet

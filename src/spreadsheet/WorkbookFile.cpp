@@ -35,9 +35,10 @@ std::optional<AutomationError> checkReadable(const std::string& path) {
     return std::nullopt;
 }
 
-std::unique_ptr<BookData> readPackageGuarded(const std::string& path, const std::string& display, FileFormat format) {
+std::unique_ptr<BookData> readPackageGuarded(const std::string& path, const std::string& display, FileFormat format,
+                                             SheetParsing parsing = SheetParsing::AllNow) {
     try {
-        return readXlsxPackage(path, display, format);
+        return readXlsxPackage(path, display, format, parsing);
     } catch (const AutomationError& e) {
         // Messages from deep inside (one part's XML) name the part; the user needs the file too.
         if (e.description().find(display) != std::string::npos) throw;
@@ -77,7 +78,7 @@ FileFormat formatForPath(const std::string& path) {
     return FileFormat::Xlsx;
 }
 
-std::vector<WorkbookReadResult> readWorkbookFiles(const std::vector<std::string>& paths) {
+std::vector<WorkbookReadResult> readWorkbookFiles(const std::vector<std::string>& paths, SheetParsing parsing) {
     std::vector<WorkbookReadResult> results(paths.size());
     std::vector<std::size_t> legacy;
     for (std::size_t i = 0; i < paths.size(); ++i) {
@@ -97,7 +98,7 @@ std::vector<WorkbookReadResult> readWorkbookFiles(const std::vector<std::string>
                     legacy.push_back(i);
                     break;
                 }
-                results[i].book = readPackageGuarded(path, display, format);
+                results[i].book = readPackageGuarded(path, display, format, parsing);
                 break;
             case FileKind::EncryptedOoxml:
                 throw AutomationError(errc::kBadFile, "文件“" + display +
@@ -134,7 +135,7 @@ std::vector<WorkbookReadResult> readWorkbookFiles(const std::vector<std::string>
                                                               "”无法读取：LibreOffice 不能转换它（文件可能已损坏、设有密码或不是工作簿）。");
                 // A converted .ods is saved as .xlsx; a .xls goes back through LibreOffice.
                 const FileFormat source = formatForPath(paths[i]) == FileFormat::Ods ? FileFormat::Xlsx : FileFormat::Xls;
-                results[i].book = readPackageGuarded(converted[k], display, source);
+                results[i].book = readPackageGuarded(converted[k], display, source, parsing);
             } catch (const AutomationError& e) {
                 results[i].error = e;
             }
@@ -146,8 +147,8 @@ std::vector<WorkbookReadResult> readWorkbookFiles(const std::vector<std::string>
     return results;
 }
 
-std::unique_ptr<BookData> readWorkbookFile(const std::string& path) {
-    auto results = readWorkbookFiles({path});
+std::unique_ptr<BookData> readWorkbookFile(const std::string& path, SheetParsing parsing) {
+    auto results = readWorkbookFiles({path}, parsing);
     if (results[0].error) throw *results[0].error;
     return std::move(results[0].book);
 }
@@ -220,6 +221,50 @@ std::shared_ptr<SheetPackage> copiedSheetPackage(const SheetData& source, const 
         for (auto& [key, extra] : copy->cellExtras) extra.cellAttrs.clear();
     }
     return copy;
+}
+
+}  // namespace lorvane::sheet
+
+namespace lorvane::sheet {
+
+void ensureSheetParsed(const BookData& constBook, const SheetData& constSheet) {
+    if (!constSheet.parsePending) return;
+    // Parsing fills in what the workbook already holds in its bytes; nothing a caller sees as
+    // a change.
+    auto& book = const_cast<BookData&>(constBook);
+    auto& sheet = const_cast<SheetData&>(constSheet);
+    std::shared_ptr<SheetPackage> kept = sheet.package;
+    std::shared_ptr<DeferredWorksheet> deferred = std::move(kept->deferred);
+    sheet.parsePending = false;
+    DeferredContext& shared = *deferred->context;
+    SheetReadContext ctx{book, shared.sharedStrings, shared.displayName, shared.plainTwins};
+    const SheetPackage before = *kept;
+    try {
+        readWorksheetFrom([&](const XmlChunkSink& sink) { streamStoredEntry(deferred->part, shared.cap, kept->partName, shared.displayName, sink); },
+                          kept->partName, ctx, sheet, *kept);
+    } catch (...) {
+        // Left as it was, so that nothing half-read is ever taken for the sheet.
+        SheetData fresh;
+        fresh.name = std::move(sheet.name);
+        fresh.visibility = sheet.visibility;
+        fresh.package = kept;
+        fresh.parsePending = true;
+        sheet = std::move(fresh);
+        *kept = before;
+        kept->deferred = std::move(deferred);
+        try {
+            throw;
+        } catch (const AutomationError& e) {
+            if (e.description().find(shared.displayName) != std::string::npos) throw;
+            throw AutomationError(e.number(), "文件“" + shared.displayName + "”无法打开：" + e.description());
+        } catch (const std::bad_alloc&) {
+            throw AutomationError(errc::kBadFile, "文件“" + shared.displayName + "”太大，内存不足，无法打开。");
+        }
+    }
+}
+
+void ensureAllSheetsParsed(const BookData& book) {
+    for (const auto& s : book.sheets) ensureSheetParsed(book, *s);
 }
 
 }  // namespace lorvane::sheet

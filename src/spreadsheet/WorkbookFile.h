@@ -17,8 +17,17 @@ enum class FileFormat { Xlsx, Xlsm, Xls, Ods, Csv };
 // The format a path names by its extension (".xlsx" when it has none we know).
 FileFormat formatForPath(const std::string& path);
 
+// When the worksheets of a workbook are parsed: all while reading, or each when something first
+// looks at it (a workbook read as the input of a run, which uses one or two of its sheets).
+enum class SheetParsing { AllNow, OnFirstUse };
+
 // Reads a workbook; failures are AutomationErrors with a Chinese description.
-std::unique_ptr<BookData> readWorkbookFile(const std::string& path);
+std::unique_ptr<BookData> readWorkbookFile(const std::string& path, SheetParsing parsing = SheetParsing::AllNow);
+
+// Parses a sheet left for first use (nothing to do for others). Reading is no change of the
+// workbook, so this takes it as it is; a damaged part gives an AutomationError naming the file.
+void ensureSheetParsed(const BookData& book, const SheetData& sheet);
+void ensureAllSheetsParsed(const BookData& book);
 
 // Writes a workbook safely: a temporary file beside the target, renamed over it when complete.
 void writeWorkbookFile(const BookData& book, const std::string& path, FileFormat format);
@@ -42,7 +51,8 @@ struct WorkbookReadResult {
     std::unique_ptr<BookData> book;
     std::optional<AutomationError> error;
 };
-std::vector<WorkbookReadResult> readWorkbookFiles(const std::vector<std::string>& paths);
+std::vector<WorkbookReadResult> readWorkbookFiles(const std::vector<std::string>& paths,
+                                                 SheetParsing parsing = SheetParsing::AllNow);
 
 // False for a chartsheet (or dialog/macro sheet) kept from the file: it has no cells of its own.
 bool isWorksheet(const SheetData& sheet);

@@ -111,7 +111,8 @@ std::set<std::string> reachableParts(const std::vector<Relationship>& rootRels, 
     return seen;
 }
 
-std::unique_ptr<BookData> readXlsxPackage(const std::string& path, const std::string& displayName, FileFormat format) {
+std::unique_ptr<BookData> readXlsxPackage(const std::string& path, const std::string& displayName, FileFormat format,
+                                          SheetParsing parsing) {
     ZipReader zip(path, displayName);
     auto book = std::make_unique<BookData>();
     auto pkg = std::make_shared<BookPackage>();
@@ -145,8 +146,12 @@ std::unique_ptr<BookData> readXlsxPackage(const std::string& path, const std::st
             pkg->stylesPart = part;
         }
     }
-    std::vector<std::uint32_t> sharedStrings;
-    PlainTwins plainTwins;
+    // Sheets parsed later need the shared strings after the archive is closed.
+    auto shared = std::make_shared<DeferredContext>();
+    shared->displayName = displayName;
+    shared->cap = zip.limits().perEntry;
+    std::vector<std::uint32_t>& sharedStrings = shared->sharedStrings;
+    PlainTwins& plainTwins = shared->plainTwins;
     if (const Relationship* r = findRelByType(pkg->workbookRels, "sharedStrings"); r && !r->external) {
         std::string part = resolveTarget(pkg->workbookPart, r->target);
         if (zip.has(part)) {
@@ -194,8 +199,14 @@ std::unique_ptr<BookData> readXlsxPackage(const std::string& path, const std::st
                 modelled.insert(relsPath);
             }
             modelled.insert(part);
-            if (kept->kind == SheetPackage::Kind::Worksheet) readWorksheet(zip, part, ctx, *sheet, *kept);
-            else kept->rawPart = zip.read(part);
+            if (kept->kind != SheetPackage::Kind::Worksheet) {
+                kept->rawPart = zip.read(part);
+            } else if (parsing == SheetParsing::OnFirstUse) {
+                kept->deferred = std::make_shared<DeferredWorksheet>(DeferredWorksheet{zip.readStored(part), shared});
+                sheet->parsePending = true;
+            } else {
+                readWorksheet(zip, part, ctx, *sheet, *kept);
+            }
             sheet->package = std::move(kept);
             book->sheets.push_back(std::move(sheet));
         }

@@ -188,6 +188,8 @@ std::string buildXlsxPackage(const BookData& book, FileFormat format) {
 
 void writeXlsxPackage(const BookData& book, FileFormat format, const std::function<void(std::string_view)>& sink) {
     if (book.sheets.empty()) throw AutomationError(errc::kMethodFailed, "工作簿中至少要有一个工作表才能保存。");
+    // The shared strings are written anew, so no sheet goes out as the bytes it came in.
+    ensureAllSheetsParsed(book);
     const BookPackage* pkg = book.package.get();
     const std::string workbookPart = pkg ? pkg->workbookPart : "xl/workbook.xml";
     const bool dropMacros = format == FileFormat::Xlsx && pkg && pkg->sourceFormat == FileFormat::Xlsm;

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include <condition_variable>
 #include <deque>
@@ -24,6 +25,7 @@ namespace lorvane::sheet {
 namespace {
 
 constexpr std::size_t kChunk = 256 * 1024;
+using Sink = std::function<void(const char*, std::size_t)>;
 
 std::string zipErrorText(int code) {
     switch (code) {
@@ -38,7 +40,123 @@ std::string zipErrorText(int code) {
     }
 }
 
+// Raw deflate through ISA-L, about three times as fast as zlib on sheet XML; the CRC is
+// computed on the way and checked at the end, as libzip would.
+class Inflater {
+public:
+    Inflater() : state_(std::make_unique<inflate_state>()), out_(std::make_unique_for_overwrite<std::uint8_t[]>(kChunk)) {
+        isal_inflate_init(state_.get());
+        state_->crc_flag = ISAL_GZIP_NO_HDR;
+    }
+
+    // Inflates one piece of input; false when the data is damaged.
+    template <typename Emit>
+    bool feed(const std::uint8_t* data, std::size_t size, Emit&& emit) {
+        while (size > 0 && !finished()) {
+            const std::size_t slice = std::min<std::size_t>(size, 1u << 30);  // ISA-L counts in 32 bits
+            state_->next_in = const_cast<std::uint8_t*>(data);
+            state_->avail_in = static_cast<std::uint32_t>(slice);
+            data += slice;
+            size -= slice;
+            do {
+                state_->next_out = out_.get();
+                state_->avail_out = static_cast<std::uint32_t>(kChunk);
+                if (isal_inflate(state_.get()) < 0) return false;
+                const std::size_t got = kChunk - state_->avail_out;
+                if (got) emit(reinterpret_cast<const char*>(out_.get()), got);
+            } while (!finished() && (state_->avail_in > 0 || state_->avail_out == 0));
+        }
+        return true;
+    }
+    bool finished() const { return state_->block_state == ISAL_BLOCK_FINISH; }
+    std::uint32_t crc() const { return state_->crc; }
+    std::uint64_t produced() const { return state_->total_out; }
+
+private:
+    std::unique_ptr<inflate_state> state_;
+    std::unique_ptr<std::uint8_t[]> out_;
+};
+
+// Checks what an inflater produced against the directory's size and CRC.
+bool inflatedIntact(const Inflater& in, std::uint64_t size, std::uint32_t crc) {
+    return in.finished() && in.produced() == size && in.crc() == crc;
+}
+
+// Runs `produce` on a helper thread and hands its chunks to `sink` here: inflating and
+// parsing take about the time of the slower one instead of the sum. A few chunks in flight
+// bound the memory.
+void pipeThroughHelperThread(const std::function<void(const Sink&)>& produce, const Sink& sink) {
+    struct Stopped {};
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<std::string> ready;
+    bool done = false, stop = false;
+    std::exception_ptr failure;
+    std::thread producer([&] {
+        try {
+            produce([&](const char* p, std::size_t n) {
+                std::string chunk(p, n);
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [&] { return ready.size() < 4 || stop; });
+                if (stop) throw Stopped{};
+                ready.push_back(std::move(chunk));
+                changed.notify_all();
+            });
+        } catch (const Stopped&) {
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        std::lock_guard lock(mutex);
+        done = true;
+        changed.notify_all();
+    });
+    try {
+        for (;;) {
+            std::string chunk;
+            {
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [&] { return !ready.empty() || done; });
+                if (ready.empty()) break;
+                chunk = std::move(ready.front());
+                ready.pop_front();
+                changed.notify_all();
+            }
+            sink(chunk.data(), chunk.size());
+        }
+    } catch (...) {
+        {
+            std::lock_guard lock(mutex);
+            stop = true;
+            changed.notify_all();
+        }
+        producer.join();
+        throw;
+    }
+    producer.join();
+    if (failure) std::rethrow_exception(failure);
+}
+
 }  // namespace
+
+void inflateStoredEntry(const StoredEntry& entry, std::uint64_t cap, const std::string& name, const std::string& display,
+                        const std::function<void(const char*, std::size_t)>& sink) {
+    auto fail = [&](const std::string& what) {
+        throw AutomationError(errc::kBadFile, "文件“" + display + "”已损坏或不是正常的工作簿：部件“" + name + "”" + what);
+    };
+    if (entry.size > cap) fail("解压后的大小异常（疑似压缩炸弹）。");
+    if (!entry.deflated) {
+        sink(entry.bytes.data(), entry.bytes.size());
+        return;
+    }
+    Inflater in;
+    std::uint64_t inflated = 0;
+    bool ok = in.feed(reinterpret_cast<const std::uint8_t*>(entry.bytes.data()), entry.bytes.size(), [&](const char* p, std::size_t n) {
+        inflated += n;
+        if (inflated > entry.size) fail("的数据无法解压（数据校验失败）。");
+        sink(p, n);
+    });
+    if (!ok || !inflatedIntact(in, entry.size, entry.crc)) fail("的数据无法解压（数据校验失败）。");
+}
 
 InflateLimits InflateLimits::forThisProcess() {
     std::uint64_t memory = ~0ull;
@@ -91,7 +209,13 @@ ZipReader::ZipReader(const std::string& path, const std::string& displayName, In
             throw AutomationError(errc::kBadFile, "文件“" + display_ + "”已损坏：压缩包中有重复的条目“" + duplicate + "”。");
         }
         names_.emplace_back(name);
-        compressedSizes_.push_back((st.valid & ZIP_STAT_COMP_SIZE) ? st.comp_size : 0);
+        EntryInfo info;
+        info.compressedSize = (st.valid & ZIP_STAT_COMP_SIZE) ? st.comp_size : 0;
+        info.size = (st.valid & ZIP_STAT_SIZE) ? st.size : 0;
+        info.crc = (st.valid & ZIP_STAT_CRC) ? st.crc : 0;
+        const zip_uint64_t needed = ZIP_STAT_COMP_SIZE | ZIP_STAT_SIZE | ZIP_STAT_CRC | ZIP_STAT_COMP_METHOD | ZIP_STAT_ENCRYPTION_METHOD;
+        info.rawDeflate = (st.valid & needed) == needed && st.comp_method == ZIP_CM_DEFLATE && st.encryption_method == ZIP_EM_NONE;
+        entries_.push_back(info);
     }
 }
 
@@ -123,26 +247,70 @@ bool ZipReader::has(std::string_view name) const { return indexOf(name) >= 0; }
 void ZipReader::pump(std::string_view name, std::uint64_t cap, const std::function<void(const char*, std::size_t)>& sink) {
     std::int64_t index = indexOf(name);
     if (index < 0) fail("缺少部件“" + std::string(name) + "”。");
-    zip_file_t* file = zip_fopen_index(archive_, static_cast<zip_uint64_t>(index), 0);
+    const EntryInfo& info = entries_[static_cast<std::size_t>(index)];
+    zip_file_t* file = zip_fopen_index(archive_, static_cast<zip_uint64_t>(index), info.rawDeflate ? ZIP_FL_COMPRESSED : 0);
     if (!file) fail("部件“" + std::string(name) + "”无法打开（" + zipErrorText(zip_error_code_zip(zip_get_error(archive_))) + "）。");
     struct Closer {
         zip_file_t* f;
         ~Closer() { zip_fclose(f); }
     } closer{file};
-    std::uint64_t compressed = std::max<std::uint64_t>(compressedSizes_[static_cast<std::size_t>(index)], 1);
+    std::uint64_t compressed = std::max<std::uint64_t>(info.compressedSize, 1);
     std::uint64_t inflated = 0;
-    std::string buffer(kChunk, '\0');
-    for (;;) {
-        zip_int64_t got = zip_fread(file, buffer.data(), buffer.size());
-        if (got < 0) fail("部件“" + std::string(name) + "”的数据无法解压（" + zipErrorText(zip_error_code_zip(zip_file_get_error(file))) + "）。");
-        if (got == 0) break;
-        inflated += static_cast<std::uint64_t>(got);
-        inflatedSoFar_ += static_cast<std::uint64_t>(got);
+    auto deliver = [&](const char* p, std::size_t n) {
+        inflated += n;
+        inflatedSoFar_ += n;
         if (inflated > cap || inflatedSoFar_ > limits_.total ||
             (inflated > limits_.ratioFloor && inflated / compressed > limits_.maxRatio))
             fail("部件“" + std::string(name) + "”解压后的大小异常（疑似压缩炸弹）。");
-        sink(buffer.data(), static_cast<std::size_t>(got));
+        sink(p, n);
+    };
+    auto damaged = [&](int code) { fail("部件“" + std::string(name) + "”的数据无法解压（" + zipErrorText(code) + "）。"); };
+    std::string buffer(kChunk, '\0');
+    std::optional<Inflater> inflater;
+    if (info.rawDeflate) inflater.emplace();
+    for (;;) {
+        zip_int64_t got = zip_fread(file, buffer.data(), buffer.size());
+        if (got < 0) damaged(zip_error_code_zip(zip_file_get_error(file)));
+        if (got == 0) break;
+        if (!inflater) {
+            deliver(buffer.data(), static_cast<std::size_t>(got));
+        } else if (!inflater->feed(reinterpret_cast<const std::uint8_t*>(buffer.data()), static_cast<std::size_t>(got), deliver)) {
+            damaged(ZIP_ER_INCONS);
+        }
     }
+    if (inflater && !inflatedIntact(*inflater, info.size, info.crc)) damaged(ZIP_ER_CRC);
+}
+
+StoredEntry ZipReader::readStored(std::string_view name) {
+    std::int64_t index = indexOf(name);
+    if (index < 0) fail("缺少部件“" + std::string(name) + "”。");
+    const EntryInfo& info = entries_[static_cast<std::size_t>(index)];
+    if (!info.rawDeflate) {
+        StoredEntry whole;
+        whole.bytes = read(name);
+        whole.size = whole.bytes.size();
+        return whole;
+    }
+    if (info.size > limits_.perEntry || (info.size > limits_.ratioFloor && info.size / std::max<std::uint64_t>(info.compressedSize, 1) > limits_.maxRatio))
+        fail("部件“" + std::string(name) + "”解压后的大小异常（疑似压缩炸弹）。");
+    zip_file_t* file = zip_fopen_index(archive_, static_cast<zip_uint64_t>(index), ZIP_FL_COMPRESSED);
+    if (!file) fail("部件“" + std::string(name) + "”无法打开（" + zipErrorText(zip_error_code_zip(zip_get_error(archive_))) + "）。");
+    struct Closer {
+        zip_file_t* f;
+        ~Closer() { zip_fclose(f); }
+    } closer{file};
+    StoredEntry out;
+    out.deflated = true;
+    out.crc = info.crc;
+    out.size = info.size;
+    out.bytes.resize(info.compressedSize);
+    std::size_t at = 0;
+    while (at < out.bytes.size()) {
+        zip_int64_t got = zip_fread(file, out.bytes.data() + at, out.bytes.size() - at);
+        if (got <= 0) fail("部件“" + std::string(name) + "”的数据无法读取（" + zipErrorText(ZIP_ER_READ) + "）。");
+        at += static_cast<std::size_t>(got);
+    }
+    return out;
 }
 
 std::string ZipReader::read(std::string_view name) {
@@ -152,56 +320,16 @@ std::string ZipReader::read(std::string_view name) {
 }
 
 void ZipReader::stream(std::string_view name, const std::function<void(const char*, std::size_t)>& sink) {
-    // Inflating runs on a helper thread while the caller parses: the two take about the time
-    // of the slower one instead of the sum. A few chunks in flight bound the memory.
-    struct Stopped {};
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::deque<std::string> ready;
-    bool done = false, stop = false;
-    std::exception_ptr failure;
-    std::thread producer([&] {
-        try {
-            pump(name, limits_.perEntry, [&](const char* p, std::size_t n) {
-                std::string chunk(p, n);
-                std::unique_lock lock(mutex);
-                changed.wait(lock, [&] { return ready.size() < 4 || stop; });
-                if (stop) throw Stopped{};
-                ready.push_back(std::move(chunk));
-                changed.notify_all();
-            });
-        } catch (const Stopped&) {
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        std::lock_guard lock(mutex);
-        done = true;
-        changed.notify_all();
-    });
-    try {
-        for (;;) {
-            std::string chunk;
-            {
-                std::unique_lock lock(mutex);
-                changed.wait(lock, [&] { return !ready.empty() || done; });
-                if (ready.empty()) break;
-                chunk = std::move(ready.front());
-                ready.pop_front();
-                changed.notify_all();
-            }
-            sink(chunk.data(), chunk.size());
-        }
-    } catch (...) {
-        {
-            std::lock_guard lock(mutex);
-            stop = true;
-            changed.notify_all();
-        }
-        producer.join();
-        throw;
+    pipeThroughHelperThread([&](const Sink& out) { pump(name, limits_.perEntry, out); }, sink);
+}
+
+void streamStoredEntry(const StoredEntry& entry, std::uint64_t cap, const std::string& name, const std::string& display,
+                       const std::function<void(const char*, std::size_t)>& sink) {
+    if (!entry.deflated || entry.size < kChunk) {
+        inflateStoredEntry(entry, cap, name, display, sink);
+        return;
     }
-    producer.join();
-    if (failure) std::rethrow_exception(failure);
+    pipeThroughHelperThread([&](const Sink& out) { inflateStoredEntry(entry, cap, name, display, out); }, sink);
 }
 
 std::uint64_t DeflatedPart::compressedSize() const {

@@ -29,6 +29,23 @@ struct InflateLimits {
     static InflateLimits forThisProcess();
 };
 
+// An entry's bytes as the archive stores them, to be inflated later (after the archive is closed).
+struct StoredEntry {
+    std::string bytes;
+    bool deflated = false;  // false: stored as it is
+    std::uint32_t crc = 0;
+    std::uint64_t size = 0;  // inflated size from the directory
+};
+
+// Inflates a stored entry with ISA-L, feeding `sink` in chunks; checks size and CRC. `cap`
+// bounds the inflated size; `name` and `display` go into the messages.
+void inflateStoredEntry(const StoredEntry& entry, std::uint64_t cap, const std::string& name, const std::string& display,
+                        const std::function<void(const char*, std::size_t)>& sink);
+
+// The same, inflating on a helper thread while `sink` works (for big parts).
+void streamStoredEntry(const StoredEntry& entry, std::uint64_t cap, const std::string& name, const std::string& display,
+                       const std::function<void(const char*, std::size_t)>& sink);
+
 class ZipReader {
 public:
     // Opens the archive; throws AutomationError (kBadFile) when it is no readable zip.
@@ -45,6 +62,9 @@ public:
     std::string read(std::string_view name);
     // Feeds the entry to `sink` in chunks as it inflates.
     void stream(std::string_view name, const std::function<void(const char*, std::size_t)>& sink);
+    // The entry's bytes as stored, not inflated; its own limits apply when it is inflated.
+    StoredEntry readStored(std::string_view name);
+    const InflateLimits& limits() const { return limits_; }
 
 private:
     std::int64_t indexOf(std::string_view name) const;
@@ -55,7 +75,12 @@ private:
     std::string display_;
     InflateLimits limits_;
     std::vector<std::string> names_;
-    std::vector<std::uint64_t> compressedSizes_;
+    struct EntryInfo {
+        std::uint64_t compressedSize = 0, size = 0;
+        std::uint32_t crc = 0;
+        bool rawDeflate = false;  // plain deflate, not encrypted: inflated here with ISA-L
+    };
+    std::vector<EntryInfo> entries_;
     std::uint64_t inflatedSoFar_ = 0;
 };
 
