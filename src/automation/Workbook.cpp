@@ -9,6 +9,7 @@
 #include "automation/SheetNames.h"
 #include "spreadsheet/BookData.h"
 #include "spreadsheet/WorkbookFile.h"
+#include "spreadsheet/WorkbookPrefetch.h"
 
 namespace lorvane {
 
@@ -301,17 +302,43 @@ Workbook* Workbooks::Add() {
     return adopt(std::make_unique<Workbook>(app_, std::move(data), name));
 }
 
-Workbook* Workbooks::Open(const std::string& path) {
+Workbooks::Workbooks(Application* app) : app_(app) {}
+Workbooks::~Workbooks() = default;
+
+namespace {
+std::string fullPathOf(const std::string& path) { return fs::absolute(path).lexically_normal().string(); }
+}  // namespace
+
+Workbook* Workbooks::Open(const std::string& path) { return open(path, false); }
+Workbook* Workbooks::OpenInput(const std::string& path) { return open(path, true); }
+
+Workbook* Workbooks::open(const std::string& path, bool asInput) {
     app_->ensureRunning();
     sheet::waitForBackgroundSaves();  // the file may be one still on its way to the disk
-    std::string full = fs::absolute(path).lexically_normal().string();
+    std::string full = fullPathOf(path);
     for (Workbook* b : all())
         if (b->FullName() == full) {
             b->Activate();
             return b;
         }
-    auto data = sheet::readWorkbookFile(full);
+    std::unique_ptr<sheet::BookData> data;
+    if (asInput && ahead_) data = ahead_->take(full);
+    if (!data) data = sheet::readWorkbookFile(full, asInput ? sheet::SheetParsing::OnFirstUse : sheet::SheetParsing::AllNow);
     return adopt(std::make_unique<Workbook>(app_, std::move(data), full));
+}
+
+Workbooks::ReadingAhead Workbooks::ReadAhead(const std::vector<std::string>& paths) {
+    ahead_.reset();
+    sheet::waitForBackgroundSaves();
+    std::vector<std::string> full;
+    full.reserve(paths.size());
+    for (const std::string& p : paths) full.push_back(fullPathOf(p));
+    ahead_ = std::make_unique<sheet::WorkbookPrefetch>(std::move(full), sheet::SheetParsing::OnFirstUse);
+    return ReadingAhead(*this);
+}
+
+Workbooks::ReadingAhead::~ReadingAhead() {
+    if (books_) books_->ahead_.reset();
 }
 
 void Workbooks::closed(Workbook* book) {

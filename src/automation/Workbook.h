@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "automation/Worksheet.h"
@@ -12,6 +13,7 @@
 namespace lorvane {
 
 namespace sheet {
+class WorkbookPrefetch;
 struct BookData;
 }
 class Application;
@@ -119,8 +121,23 @@ private:
 
 class Workbooks {
 public:
-    explicit Workbooks(Application* app) : app_(app) {}
+    explicit Workbooks(Application* app);
+    ~Workbooks();
     Workbook* Open(const std::string& path);
+    // Opens a workbook a run only reads from: each worksheet is parsed when first used.
+    Workbook* OpenInput(const std::string& path);
+    // Starts reading these files on all cores, as inputs, for the OpenInput calls that follow
+    // in the same order; ends with the returned scope (or the next call).
+    class ReadingAhead {
+    public:
+        explicit ReadingAhead(Workbooks& books) : books_(&books) {}
+        ReadingAhead(ReadingAhead&& o) noexcept : books_(std::exchange(o.books_, nullptr)) {}
+        ~ReadingAhead();
+
+    private:
+        Workbooks* books_;
+    };
+    [[nodiscard]] ReadingAhead ReadAhead(const std::vector<std::string>& paths);
     Workbook* Add();
     int Count() const;
     Workbook* Item(int index) const;
@@ -134,8 +151,11 @@ public:
     void closed(Workbook* book);
 
 private:
+    Workbook* open(const std::string& path, bool asInput);
+
     Application* app_;
     std::vector<std::unique_ptr<Workbook>> books_;  // closed ones stay as dead objects
+    std::unique_ptr<sheet::WorkbookPrefetch> ahead_;
     int newCounter_ = 0;
     friend class Workbook;
     friend class Worksheet;

@@ -112,7 +112,7 @@ int runCompareCommand(int argc, char** argv) {
     int status = cli::finishCommand(ui, operation, args.output, [&](Application& app) {
         cli::CommandResult r;
         Workbook* book1 = app.Workbooks().Open(t.book1);
-        Workbook* book2 = t.sameWorkbook == "是" ? nullptr : app.Workbooks().Open(t.book2);
+        Workbook* book2 = t.sameWorkbook == "是" ? nullptr : app.Workbooks().OpenInput(t.book2);
         TwoTablePlan plan;
         if (auto refusal = planTwoTables(t, kind, book1, book2, plan)) {
             r.outcome = runs::RunOutcome::refused(*refusal);

@@ -37,7 +37,7 @@ std::string fileNameOf(const std::string& path) { return fs::path(path).filename
 
 // Opens, measures and reads one workbook; closes it unless it is the first with data.
 void readWorkbook(const std::string& path, const SummarizeBooksSettings& s, Application& app, Collected& c) {
-    Workbook* wb = app.Workbooks().Open(path);
+    Workbook* wb = app.Workbooks().OpenInput(path);
     bool keep = false;
     try {
         Sheets& sheets = wb->Worksheets();
@@ -138,6 +138,7 @@ runs::RunOutcome summarizeBooks(const SummarizeBooksRequest& request, Applicatio
     };
     try {
         app.SetScreenUpdating(false);
+        auto ahead = app.Workbooks().ReadAhead(files);
         for (const std::string& path : files) {
             if (progress) progress->reading(static_cast<int>(read) + 1, static_cast<int>(files.size()), path);
             step = "读取“" + fileNameOf(path) + "”";

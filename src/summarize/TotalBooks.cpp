@@ -113,7 +113,7 @@ void addSheet(Worksheet& ws, const TotalsRequest& r, std::vector<double>& sums) 
 
 // Opens, checks and reads one workbook; closes it unless it is the first.
 void readWorkbook(const std::string& path, const TotalsRequest& r, Application& app, Reading& reading) {
-    Workbook* wb = app.Workbooks().Open(path);
+    Workbook* wb = app.Workbooks().OpenInput(path);
     const bool first = reading.first == nullptr;
     try {
         Sheets& sheets = wb->Worksheets();
@@ -319,6 +319,7 @@ runs::RunOutcome totalBooks(const TotalsRequest& r, Application& app, const std:
     try {
         app.SetScreenUpdating(false);
         reading.sums.assign(static_cast<std::size_t>(r.dataRows) * static_cast<std::size_t>(r.columns()), 0.0);
+        auto ahead = app.Workbooks().ReadAhead(files);
         for (const std::string& path : files) {
             if (progress) progress->reading(static_cast<int>(read) + 1, static_cast<int>(files.size()), path);
             step = "读取“" + fileNameOf(path) + "”";
