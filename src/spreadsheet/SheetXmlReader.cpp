@@ -7,6 +7,7 @@
 #include "spreadsheet/BookData.h"
 #include "spreadsheet/FormulaRefs.h"
 #include "spreadsheet/Package.h"
+#include "spreadsheet/SheetXmlScanner.h"
 #include "spreadsheet/ZipArchive.h"
 
 namespace lorvane::sheet {
@@ -75,10 +76,10 @@ struct SharedMaster {
     std::string text;
 };
 
-class WorksheetReader : public XmlStream {
+class WorksheetReader : public XmlScanner {
 public:
     WorksheetReader(const std::string& part, SheetReadContext& ctx, SheetData& sheet, SheetPackage& kept)
-        : XmlStream(part), ctx_(ctx), book_(ctx.book), sheet_(sheet), kept_(kept) {
+        : XmlScanner(part), ctx_(ctx), book_(ctx.book), sheet_(sheet), kept_(kept) {
         text_.reserve(256);
     }
 

@@ -40,6 +40,24 @@ int escapeAt(std::string_view s, std::size_t pos) {
 
 }  // namespace
 
+AutomationError xmlFormatError(const std::string& part, std::uint64_t line, std::string_view what) {
+    return AutomationError(errc::kBadFile, "部件“" + part + "”的 XML 格式错误（第 " + std::to_string(line) + " 行：" +
+                                               std::string(what) + "），文件已损坏。");
+}
+
+AutomationError xmlTokenTooLongError(const std::string& part, std::size_t maxToken) {
+    return AutomationError(errc::kBadFile, "部件“" + part + "”中有一段超过 " + std::to_string(maxToken >> 20) +
+                                               " MB 的连续内容（注释、文字或标记），不是正常的工作簿，可能是恶意构造的文件，已拒绝打开。");
+}
+
+AutomationError xmlNestingError(const std::string& part) {
+    return AutomationError(errc::kBadFile, "部件“" + part + "”的元素嵌套层数异常，可能是恶意构造的文件，已拒绝打开。");
+}
+
+AutomationError xmlDoctypeError(const std::string& part) {
+    return AutomationError(errc::kBadFile, "部件“" + part + "”含有文档类型声明（DTD），可能是恶意构造的文件，已拒绝打开。");
+}
+
 const char* findAttr(const char** attrs, std::string_view local) {
     for (int i = 0; attrs[i]; i += 2)
         if (localEquals(attrs[i], local)) return attrs[i + 1];
@@ -69,20 +87,15 @@ void XmlStream::noteEvent() {
     if (at >= 0) lastEvent_ = static_cast<std::uint64_t>(at);
 }
 
-void XmlStream::tokenTooLong() const {
-    throw AutomationError(errc::kBadFile, "部件“" + part_ + "”中有一段超过 " + std::to_string(kMaxToken >> 20) +
-                                              " MB 的连续内容（注释、文字或标记），不是正常的工作簿，可能是恶意构造的文件，已拒绝打开。");
-}
+void XmlStream::tokenTooLong() const { throw xmlTokenTooLongError(part_, kMaxToken); }
 
 void XmlStream::startHandler(void* self, const char* name, const char** attrs) {
     auto* s = static_cast<XmlStream*>(self);
     if (s->error_) return;
     s->noteEvent();
     s->textRun_ = 0;
-    // Kept elements are trees handled recursively: absurd nesting is refused, not followed.
     if (++s->depth_ > kMaxDepth) {
-        s->stop(std::make_exception_ptr(AutomationError(
-            errc::kBadFile, "部件“" + s->part_ + "”的元素嵌套层数异常，可能是恶意构造的文件，已拒绝打开。")));
+        s->stop(std::make_exception_ptr(xmlNestingError(s->part_)));
         return;
     }
     try {
@@ -121,8 +134,7 @@ void XmlStream::textHandler(void* self, const char* text, int len) {
 
 void XmlStream::doctypeHandler(void* self, const char*, const char*, const char*, int) {
     auto* s = static_cast<XmlStream*>(self);
-    s->stop(std::make_exception_ptr(AutomationError(
-        errc::kBadFile, "部件“" + s->part_ + "”含有文档类型声明（DTD），可能是恶意构造的文件，已拒绝打开。")));
+    s->stop(std::make_exception_ptr(xmlDoctypeError(s->part_)));
 }
 
 void XmlStream::entityHandler(void* self, const char*, int, const char*, int, const char*, const char*, const char*,
@@ -135,10 +147,7 @@ void XmlStream::entityHandler(void* self, const char*, int, const char*, int, co
 void XmlStream::check(int status) {
     if (error_) std::rethrow_exception(error_);
     if (status == XML_STATUS_ERROR) {
-        std::string msg = XML_ErrorString(XML_GetErrorCode(parser_));
-        auto line = XML_GetCurrentLineNumber(parser_);
-        throw AutomationError(errc::kBadFile, "部件“" + part_ + "”的 XML 格式错误（第 " + std::to_string(line) +
-                                                  " 行：" + msg + "），文件已损坏。");
+        throw xmlFormatError(part_, XML_GetCurrentLineNumber(parser_), XML_ErrorString(XML_GetErrorCode(parser_)));
     }
 }
 

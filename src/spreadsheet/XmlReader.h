@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/AutomationError.h"
+
 struct XML_ParserStruct;
 
 namespace lorvane::sheet {
@@ -23,6 +25,12 @@ inline std::string_view localName(const char* name) {
 // The value of an attribute in expat's name/value array, or nullptr.
 const char* findAttr(const char** attrs, std::string_view local);
 
+// The errors of the XML readers, worded alike whichever parser found them.
+AutomationError xmlFormatError(const std::string& part, std::uint64_t line, std::string_view what);
+AutomationError xmlTokenTooLongError(const std::string& part, std::size_t maxToken);
+AutomationError xmlNestingError(const std::string& part);
+AutomationError xmlDoctypeError(const std::string& part);
+
 // A SAX parser fed in chunks. Handlers may throw: the exception is carried out of expat and
 // rethrown from feed()/finish().
 //
@@ -33,6 +41,8 @@ const char* findAttr(const char** attrs, std::string_view local);
 class XmlStream {
 public:
     static constexpr std::size_t kMaxToken = 16u << 20;
+    // Kept elements are trees handled recursively: absurd nesting is refused, not followed.
+    static constexpr int kMaxDepth = 256;
 
     explicit XmlStream(std::string partName);
     virtual ~XmlStream();
@@ -61,7 +71,6 @@ private:
     void noteEvent();
     [[noreturn]] void tokenTooLong() const;
 
-    static constexpr int kMaxDepth = 256;
     XML_ParserStruct* parser_;
     std::string part_;
     std::exception_ptr error_;
