@@ -218,11 +218,12 @@ private:
             return;
         }
         if (depth_ == 4 && inCell_) {
+            // Swapped, not copied: text_ is cleared before it collects again.
             if (l == "v") {
-                value_ = text_;
+                value_.swap(text_);
                 collecting_ = false;
             } else if (l == "f") {
-                formula_ = text_;
+                formula_.swap(text_);
                 collecting_ = false;
             }
         } else if (depth_ == 3 && l == "c") {

@@ -432,7 +432,8 @@ XmlScanner::Step XmlScanner::startTag(char*& p, char* end) {
     if (spans_.size() <= 16) {
         for (std::size_t i = 1; i < spans_.size(); ++i)
             for (std::size_t j = 0; j < i; ++j)
-                if (nameOf(spans_[i]) == nameOf(spans_[j])) fail(spans_[i].name, kDuplicate);
+                if (*spans_[i].name == *spans_[j].name && nameOf(spans_[i]) == nameOf(spans_[j]))
+                    fail(spans_[i].name, kDuplicate);
     } else {
         std::vector<std::string_view> names;
         for (const AttrSpan& a : spans_) names.push_back(nameOf(a));
