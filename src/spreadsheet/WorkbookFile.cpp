@@ -35,18 +35,27 @@ std::optional<AutomationError> checkReadable(const std::string& path) {
     return std::nullopt;
 }
 
-std::unique_ptr<BookData> readPackageGuarded(const std::string& path, const std::string& display, FileFormat format,
-                                             SheetParsing parsing = SheetParsing::AllNow) {
+// Rethrows the exception being handled as an AutomationError that names the file: messages
+// from deep inside (one part's XML) name the part, and the user needs the file too.
+[[noreturn]] void rethrowNamingFile(const std::string& display) {
     try {
-        return readXlsxPackage(path, display, format, parsing);
+        throw;
     } catch (const AutomationError& e) {
-        // Messages from deep inside (one part's XML) name the part; the user needs the file too.
         if (e.description().find(display) != std::string::npos) throw;
         throw AutomationError(e.number(), "文件“" + display + "”无法打开：" + e.description());
     } catch (const std::bad_alloc&) {
         throw AutomationError(errc::kBadFile, "文件“" + display + "”太大，内存不足，无法打开。");
     } catch (const std::length_error&) {
         throw AutomationError(errc::kBadFile, "文件“" + display + "”太大，内存不足，无法打开。");
+    }
+}
+
+std::unique_ptr<BookData> readPackageGuarded(const std::string& path, const std::string& display, FileFormat format,
+                                             SheetParsing parsing = SheetParsing::AllNow) {
+    try {
+        return readXlsxPackage(path, display, format, parsing);
+    } catch (...) {
+        rethrowNamingFile(display);
     }
 }
 
@@ -252,14 +261,7 @@ void ensureSheetParsed(const BookData& constBook, const SheetData& constSheet) {
         sheet = std::move(fresh);
         *kept = before;
         kept->deferred = std::move(deferred);
-        try {
-            throw;
-        } catch (const AutomationError& e) {
-            if (e.description().find(shared.displayName) != std::string::npos) throw;
-            throw AutomationError(e.number(), "文件“" + shared.displayName + "”无法打开：" + e.description());
-        } catch (const std::bad_alloc&) {
-            throw AutomationError(errc::kBadFile, "文件“" + shared.displayName + "”太大，内存不足，无法打开。");
-        }
+        rethrowNamingFile(shared.displayName);
     }
 }
 
