@@ -1,12 +1,16 @@
-// Lorvane办公助手: the desktop program, and its headless subcommands for scripts.
+// Lorvane办公助手: the headless subcommands for scripts, and the door to the desktop program.
+// The desktop is a program of its own (desktop_main.cpp), so that a command loads no GUI library.
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <string>
 
 #include "cli/ConvertCommand.h"
 #include "compare/CompareCommand.h"
 #include "extract/ExtractCommand.h"
-#include "shell/Desktop.h"
 #include "split/SplitCommand.h"
 #include "summarize/SummarizeCommand.h"
 #include "summarize/TotalCommand.h"
@@ -25,10 +29,28 @@ std::string usage() {
            lorvane::split::splitCommandHelp() + lorvane::extract::extractCommandHelp() + lorvane::compare::compareCommandHelp();
 }
 
+// Replaces this process with the desktop program, which is installed beside this one in a build
+// tree and under ../libexec/lorvane/ when installed; the arguments go to it unchanged.
+int startDesktop(char** argv) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::path here = fs::read_symlink("/proc/self/exe", ec).parent_path();
+    const fs::path candidates[] = {here / "lorvane-desktop", here.parent_path() / "libexec" / "lorvane" / "lorvane-desktop"};
+    for (const fs::path& desktop : candidates) {
+        if (::access(desktop.c_str(), X_OK) != 0) continue;
+        ::execv(desktop.c_str(), argv);
+        std::cerr << "无法启动桌面程序“" << desktop.string() << "”：" << std::strerror(errno) << "\n";
+        return 127;
+    }
+    std::cerr << "找不到桌面程序 lorvane-desktop（应在“" << candidates[0].string() << "”或“" << candidates[1].string()
+              << "”）。请重新安装 Lorvane办公助手。\n";
+    return 127;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) return runDesktop(argc, argv);
+    if (argc < 2) return startDesktop(argv);
     const char* command = argv[1];
     if (std::strcmp(command, "--help") == 0 || std::strcmp(command, "-h") == 0) {
         std::cout << usage();
@@ -42,7 +64,7 @@ int main(int argc, char** argv) {
     if (std::strcmp(command, "compare") == 0 || std::strcmp(command, "fill") == 0)
         return lorvane::compare::runCompareCommand(argc - 1, argv + 1);
     if (std::strcmp(command, "extract") == 0) return lorvane::extract::runExtractCommand(argc - 1, argv + 1);
-    if (command[0] == '-') return runDesktop(argc, argv);  // Qt's own options (-platform ...)
+    if (command[0] == '-') return startDesktop(argv);  // Qt's own options (-platform ...)
     std::cerr << "未知的子命令：" << command << "\n" << usage();
     return 2;
 }

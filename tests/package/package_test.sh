@@ -21,7 +21,7 @@ done
 
 root="$scratch/root"
 dpkg -x "$deb" "$root"
-for f in usr/bin/lorvane usr/share/applications/lorvane.desktop usr/share/icons/hicolor/scalable/apps/lorvane.svg \
+for f in usr/bin/lorvane usr/libexec/lorvane/lorvane-desktop usr/share/applications/lorvane.desktop usr/share/icons/hicolor/scalable/apps/lorvane.svg \
          usr/share/doc/lorvane/jiaocheng.html usr/share/doc/lorvane/copyright; do
   [ -s "$root/$f" ] || fail "missing $f"
 done
@@ -33,7 +33,7 @@ for size in 16 24 32 48 64 128 256; do
   [ "$dims" = " $size $size" ] || fail "icon ${size}x${size} is$dims"
 done
 # Nothing else: no tests, benchmarks or build files in the package.
-extra=$(cd "$root" && find . -type f | grep -v -e '^./usr/bin/lorvane$' -e '^./usr/share/applications/' \
+extra=$(cd "$root" && find . -type f | grep -v -e '^./usr/bin/lorvane$' -e '^./usr/libexec/lorvane/lorvane-desktop$' -e '^./usr/share/applications/' \
         -e '^./usr/share/icons/hicolor/' -e '^./usr/share/doc/lorvane/' || true)
 [ -z "$extra" ] || fail "unexpected files: $extra"
 
@@ -46,4 +46,11 @@ grep -qx 'Exec=lorvane' "$entry" || fail "desktop entry command"
 
 help=$("$root/usr/bin/lorvane" --help) || fail "installed program: --help failed"
 [[ "$help" == *"用法"* ]] || fail "installed program: no usage text"
+# The commands need no GUI library; the desktop program is found from the installed command.
+! objdump -p "$root/usr/bin/lorvane" | grep -q 'NEEDED.*libQt6' || fail "lorvane links the GUI libraries"
+set +e
+QT_QPA_PLATFORM=offscreen timeout 3 "$root/usr/bin/lorvane" 2>"$scratch/desktop.err"
+status=$?
+set -e
+[ "$status" = 124 ] || fail "installed program: the desktop did not start ($status): $(cat "$scratch/desktop.err")"
 echo "package ok: $(basename "$deb")"
