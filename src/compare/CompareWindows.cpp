@@ -283,7 +283,8 @@ void TwoTableWindow::chooseSecond() {
     hide();
     session_.ui.showRunningNotice();
     // Into the application of the first table; without one yet, the user is told to choose it first.
-    auto opened = session_.openInApplication(Workbook1 ? session_.SpreadsheetApp : nullptr, session_.ChosenPath);
+    // Table two is only read: its sheets are parsed when looked at.
+    auto opened = session_.openInApplication(Workbook1 ? session_.SpreadsheetApp : nullptr, session_.ChosenPath, true);
     if (opened) {
         Workbook2 = opened->book;
         opened2_ = session_.ChosenPath;

@@ -15,6 +15,7 @@ namespace lorvane::shell {
 
 Session::Session(UiService& ui_, ProcessTable& processes_) : ui(ui_), processes(processes_) {
     openWorkbook = [](Application& app, const std::string& path) { return app.Workbooks().Open(path); };
+    openInputWorkbook = [](Application& app, const std::string& path) { return app.Workbooks().OpenInput(path); };
     Form::setFailureReporter([this](const std::string& text) { ui.inform(text); });
 }
 
@@ -63,12 +64,12 @@ static std::vector<std::string> sheetNamesOf(Workbook* book) {
 }
 
 std::optional<Session::Opened> Session::openInApplication(const std::shared_ptr<Application>& app,
-                                                          const std::string& path) {
+                                                          const std::string& path, bool asInput) {
     try {
         if (!app) throw AutomationError(errc::kObjectGone, "电子表格程序尚未启动，请先选择第一个表格。");
         Opened o;
         o.app = app;
-        o.book = openWorkbook(*app, path);
+        o.book = (asInput ? openInputWorkbook : openWorkbook)(*app, path);
         if (!o.book) throw AutomationError(errc::kBadFile, "无法打开文件“" + path + "”。");
         app->SetVisible(true);
         app->SetScreenUpdating(true);

@@ -43,6 +43,8 @@ public:
 
     // Opens a workbook file in an application (Workbooks.Open unless replaced, e.g. by tests).
     std::function<Workbook*(Application&, const std::string&)> openWorkbook;
+    // The same for a workbook only read by a run (Workbooks.OpenInput: sheets parsed when used).
+    std::function<Workbook*(Application&, const std::string&)> openInputWorkbook;
     // Shows the workbooks of every application this session creates (the workbook windows).
     ApplicationObserver* workbookObserver = nullptr;
     // Answers the applications' questions (save changes, replace file).
@@ -64,8 +66,10 @@ public:
     std::optional<Opened> openInNewApplication(const std::string& path);
     // The same into SpreadsheetApp, SourceWorkbook and SheetCount.
     std::optional<std::vector<std::string>> OpenChosenWorkbook(const std::string& path);
-    // Opens a further workbook in `app` (no new application); nullopt after telling the user.
-    std::optional<Opened> openInApplication(const std::shared_ptr<Application>& app, const std::string& path);
+    // Opens a further workbook in `app` (no new application), as a run's input when `asInput`;
+    // nullopt after telling the user.
+    std::optional<Opened> openInApplication(const std::shared_ptr<Application>& app, const std::string& path,
+                                            bool asInput = false);
     void reportError(const std::string& description);
 
     // The output location for a result workbook: the save dialog; ChosenPath becomes its folder.
