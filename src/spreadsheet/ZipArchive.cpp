@@ -44,7 +44,12 @@ std::string zipErrorText(int code) {
 // computed on the way and checked at the end, as libzip would.
 class Inflater {
 public:
-    Inflater() : state_(std::make_unique<inflate_state>()), out_(std::make_unique_for_overwrite<std::uint8_t[]>(kChunk)) {
+    // `expected`: the inflated size the directory gives, so that a small part gets a small buffer.
+    // isal_inflate_init sets every field the inflater reads: the 40 KB state is not zeroed first.
+    explicit Inflater(std::uint64_t expected)
+        : state_(std::make_unique_for_overwrite<inflate_state>()),
+          outSize_(static_cast<std::size_t>(std::clamp<std::uint64_t>(expected, 4096, kChunk))),
+          out_(std::make_unique_for_overwrite<std::uint8_t[]>(outSize_)) {
         isal_inflate_init(state_.get());
         state_->crc_flag = ISAL_GZIP_NO_HDR;
     }
@@ -60,9 +65,9 @@ public:
             size -= slice;
             do {
                 state_->next_out = out_.get();
-                state_->avail_out = static_cast<std::uint32_t>(kChunk);
+                state_->avail_out = static_cast<std::uint32_t>(outSize_);
                 if (isal_inflate(state_.get()) < 0) return false;
-                const std::size_t got = kChunk - state_->avail_out;
+                const std::size_t got = outSize_ - state_->avail_out;
                 if (got) emit(reinterpret_cast<const char*>(out_.get()), got);
             } while (!finished() && (state_->avail_in > 0 || state_->avail_out == 0));
         }
@@ -74,6 +79,7 @@ public:
 
 private:
     std::unique_ptr<inflate_state> state_;
+    std::size_t outSize_;
     std::unique_ptr<std::uint8_t[]> out_;
 };
 
@@ -148,7 +154,7 @@ void inflateStoredEntry(const StoredEntry& entry, std::uint64_t cap, const std::
         sink(entry.bytes.data(), entry.bytes.size());
         return;
     }
-    Inflater in;
+    Inflater in(entry.size);
     std::uint64_t inflated = 0;
     bool ok = in.feed(reinterpret_cast<const std::uint8_t*>(entry.bytes.data()), entry.bytes.size(), [&](const char* p, std::size_t n) {
         inflated += n;
@@ -265,16 +271,20 @@ void ZipReader::pump(std::string_view name, std::uint64_t cap, const std::functi
         sink(p, n);
     };
     auto damaged = [&](int code) { fail("部件“" + std::string(name) + "”的数据无法解压（" + zipErrorText(code) + "）。"); };
-    std::string buffer(kChunk, '\0');
+    // Sized from the directory (one more byte, so that the end is seen in one read); not zeroed:
+    // a workbook's small parts would otherwise cost a 256 KB memset each.
+    const std::uint64_t toRead = info.rawDeflate ? info.compressedSize : info.size;
+    const auto bufferSize = static_cast<std::size_t>(std::min<std::uint64_t>(toRead + 1, kChunk));
+    auto buffer = std::make_unique_for_overwrite<char[]>(bufferSize);
     std::optional<Inflater> inflater;
-    if (info.rawDeflate) inflater.emplace();
+    if (info.rawDeflate) inflater.emplace(info.size);
     for (;;) {
-        zip_int64_t got = zip_fread(file, buffer.data(), buffer.size());
+        zip_int64_t got = zip_fread(file, buffer.get(), bufferSize);
         if (got < 0) damaged(zip_error_code_zip(zip_file_get_error(file)));
         if (got == 0) break;
         if (!inflater) {
-            deliver(buffer.data(), static_cast<std::size_t>(got));
-        } else if (!inflater->feed(reinterpret_cast<const std::uint8_t*>(buffer.data()), static_cast<std::size_t>(got), deliver)) {
+            deliver(buffer.get(), static_cast<std::size_t>(got));
+        } else if (!inflater->feed(reinterpret_cast<const std::uint8_t*>(buffer.get()), static_cast<std::size_t>(got), deliver)) {
             damaged(ZIP_ER_INCONS);
         }
     }
