@@ -327,13 +327,13 @@ Workbook* Workbooks::open(const std::string& path, bool asInput) {
     return adopt(std::make_unique<Workbook>(app_, std::move(data), full));
 }
 
-Workbooks::ReadingAhead Workbooks::ReadAhead(const std::vector<std::string>& paths) {
+Workbooks::ReadingAhead Workbooks::ReadAhead(const std::vector<std::string>& paths, int sheetNumber) {
     ahead_.reset();
     sheet::waitForBackgroundSaves();
     std::vector<std::string> full;
     full.reserve(paths.size());
     for (const std::string& p : paths) full.push_back(fullPathOf(p));
-    ahead_ = std::make_unique<sheet::WorkbookPrefetch>(std::move(full), sheet::SheetParsing::OnFirstUse);
+    ahead_ = std::make_unique<sheet::WorkbookPrefetch>(std::move(full), sheet::SheetParsing::OnFirstUse, sheetNumber);
     return ReadingAhead(*this);
 }
 

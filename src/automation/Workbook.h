@@ -127,7 +127,8 @@ public:
     // Opens a workbook a run only reads from: each worksheet is parsed when first used.
     Workbook* OpenInput(const std::string& path);
     // Starts reading these files on all cores, as inputs, for the OpenInput calls that follow
-    // in the same order; ends with the returned scope (or the next call).
+    // in the same order; ends with the returned scope (or the next call). `sheetNumber`: the
+    // sheet the run will use, parsed on the reading threads too (0: none).
     class ReadingAhead {
     public:
         explicit ReadingAhead(Workbooks& books) : books_(&books) {}
@@ -137,7 +138,7 @@ public:
     private:
         Workbooks* books_;
     };
-    [[nodiscard]] ReadingAhead ReadAhead(const std::vector<std::string>& paths);
+    [[nodiscard]] ReadingAhead ReadAhead(const std::vector<std::string>& paths, int sheetNumber = 0);
     Workbook* Add();
     int Count() const;
     Workbook* Item(int index) const;

@@ -2,10 +2,13 @@
 
 #include <algorithm>
 
+#include "spreadsheet/BookData.h"
+
 namespace lorvane::sheet {
 
-WorkbookPrefetch::WorkbookPrefetch(std::vector<std::string> paths, SheetParsing parsing, unsigned threads, std::size_t window)
-    : paths_(std::move(paths)), results_(paths_.size()), ready_(paths_.size(), false), parsing_(parsing) {
+WorkbookPrefetch::WorkbookPrefetch(std::vector<std::string> paths, SheetParsing parsing, int sheetAhead, unsigned threads,
+                                   std::size_t window)
+    : paths_(std::move(paths)), results_(paths_.size()), ready_(paths_.size(), false), parsing_(parsing), sheetAhead_(sheetAhead) {
     if (threads == 0) threads = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
     threads = static_cast<unsigned>(std::min<std::size_t>(threads, paths_.size()));
     window_ = window ? window : 2 * static_cast<std::size_t>(std::max(threads, 1u));
@@ -21,6 +24,16 @@ WorkbookPrefetch::~WorkbookPrefetch() {
     for (std::thread& t : threads_) t.join();
 }
 
+void WorkbookPrefetch::parseSheetAhead(const BookData& book) const {
+    if (sheetAhead_ < 1 || static_cast<std::size_t>(sheetAhead_) > book.sheets.size()) return;
+    try {
+        ensureSheetParsed(book, *book.sheets[static_cast<std::size_t>(sheetAhead_) - 1]);
+    } catch (const std::exception&) {
+        // Left pending: the run parses it again when it gets there and reports the error then,
+        // as it would for a workbook it read itself.
+    }
+}
+
 void WorkbookPrefetch::work() {
     for (;;) {
         std::size_t i;
@@ -33,6 +46,7 @@ void WorkbookPrefetch::work() {
         WorkbookReadResult result;
         try {
             result.book = readWorkbookFile(paths_[i], parsing_);
+            parseSheetAhead(*result.book);
         } catch (const AutomationError& e) {
             result.error = e;
         } catch (const std::exception&) {

@@ -16,8 +16,12 @@ namespace lorvane::sheet {
 
 class WorkbookPrefetch {
 public:
-    // `threads` 0: one per core. At most `threads` + `window` workbooks are read but not taken.
-    WorkbookPrefetch(std::vector<std::string> paths, SheetParsing parsing, unsigned threads = 0, std::size_t window = 0);
+    // `sheetAhead` (1-based, 0 none): the sheet the run will use, parsed on the reading thread
+    // when the others are left for first use; if it does not parse, it stays for the run to meet
+    // the error. `threads` 0: one per core. At most `threads` + `window` workbooks are read but
+    // not taken.
+    WorkbookPrefetch(std::vector<std::string> paths, SheetParsing parsing, int sheetAhead = 0, unsigned threads = 0,
+                     std::size_t window = 0);
     ~WorkbookPrefetch();
     WorkbookPrefetch(const WorkbookPrefetch&) = delete;
     WorkbookPrefetch& operator=(const WorkbookPrefetch&) = delete;
@@ -28,11 +32,13 @@ public:
 
 private:
     void work();
+    void parseSheetAhead(const BookData& book) const;
 
     std::vector<std::string> paths_;
     std::vector<WorkbookReadResult> results_;
     std::vector<bool> ready_;
     SheetParsing parsing_;
+    int sheetAhead_;
     std::size_t window_;
     std::size_t next_ = 0;   // the next file a thread starts on
     std::size_t taken_ = 0;  // files handed to the run (or passed over)

@@ -138,7 +138,7 @@ runs::RunOutcome summarizeBooks(const SummarizeBooksRequest& request, Applicatio
     };
     try {
         app.SetScreenUpdating(false);
-        auto ahead = app.Workbooks().ReadAhead(files);
+        auto ahead = app.Workbooks().ReadAhead(files, s.sheetNumber);
         for (const std::string& path : files) {
             if (progress) progress->reading(static_cast<int>(read) + 1, static_cast<int>(files.size()), path);
             step = "读取“" + fileNameOf(path) + "”";

@@ -319,7 +319,7 @@ runs::RunOutcome totalBooks(const TotalsRequest& r, Application& app, const std:
     try {
         app.SetScreenUpdating(false);
         reading.sums.assign(static_cast<std::size_t>(r.dataRows) * static_cast<std::size_t>(r.columns()), 0.0);
-        auto ahead = app.Workbooks().ReadAhead(files);
+        auto ahead = app.Workbooks().ReadAhead(files, r.sheetNumber);
         for (const std::string& path : files) {
             if (progress) progress->reading(static_cast<int>(read) + 1, static_cast<int>(files.size()), path);
             step = "读取“" + fileNameOf(path) + "”";

@@ -145,7 +145,7 @@ TEST_F(DeferredReading, PrefetchHandsBooksOverInOrderWithTheirErrors) {
         }
     }
     {
-        WorkbookPrefetch ahead(paths, SheetParsing::OnFirstUse, 2, 2);
+        WorkbookPrefetch ahead(paths, SheetParsing::OnFirstUse, 0, 2, 2);
         EXPECT_EQ(ahead.take(path("other.xlsx")), nullptr);
         for (int i = 0; i < 9; ++i) {
             if (i == 6) continue;  // one passed over: the next still comes
@@ -160,8 +160,28 @@ TEST_F(DeferredReading, PrefetchHandsBooksOverInOrderWithTheirErrors) {
         }
         EXPECT_EQ(ahead.take(paths[0]), nullptr);  // taken already
     }
+    // The run's sheet is parsed on the reading threads, the others are left; a damaged one is left
+    // for the run to meet, with the error naming the file.
+    makeBook(paths[4], "<worksheet><sheetData><row r=\"1\"></sheetData></worksheet>");
+    {
+        WorkbookPrefetch ahead(paths, SheetParsing::OnFirstUse, 2, 2, 2);
+        auto book = ahead.take(paths[0]);
+        ASSERT_TRUE(book);
+        EXPECT_TRUE(book->sheets[0]->parsePending);
+        EXPECT_FALSE(book->sheets[1]->parsePending);
+        EXPECT_EQ(book->sheets[1]->rowCount(), 10);
+        auto damaged = ahead.take(paths[4]);
+        ASSERT_TRUE(damaged);
+        EXPECT_TRUE(damaged->sheets[1]->parsePending);
+        try {
+            ensureSheetParsed(*damaged, *damaged->sheets[1]);
+            ADD_FAILURE() << "a damaged sheet parsed";
+        } catch (const AutomationError& e) {
+            EXPECT_NE(e.description().find("b4.xlsx"), std::string::npos) << e.description();
+        }
+    }
     // Stopped part-way, it waits for its threads and lets go of what it read.
-    WorkbookPrefetch early(paths, SheetParsing::AllNow, 2, 1);
+    WorkbookPrefetch early(paths, SheetParsing::AllNow, 0, 2, 1);
     EXPECT_TRUE(early.take(paths[0]));
 }
 
