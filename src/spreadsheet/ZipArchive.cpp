@@ -532,8 +532,12 @@ void ZipWriter::add(const std::string& name, DeflatedPart part) {
         delete state;
         throw AutomationError(errc::kMethodFailed, "无法写入部件“" + name + "”。");
     }
-    // A name read in another encoding (some zip tools write GBK names) goes back as the same bytes.
-    const zip_flags_t encoding = isValidUtf8(name) ? ZIP_FL_ENC_UTF_8 : ZIP_FL_ENC_RAW;
+    // A name read in another encoding (some zip tools write GBK names) goes back as the same bytes;
+    // so does one with control characters, which libzip refuses to take as UTF-8.
+    const bool control = std::any_of(name.begin(), name.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r';
+    });
+    const zip_flags_t encoding = isValidUtf8(name) && !control ? ZIP_FL_ENC_UTF_8 : ZIP_FL_ENC_RAW;
     if (zip_file_add(archive_, name.c_str(), src, encoding | ZIP_FL_OVERWRITE) < 0) {
         zip_source_free(src);  // frees `state` too
         throw AutomationError(errc::kMethodFailed, "无法写入部件“" + name + "”。");

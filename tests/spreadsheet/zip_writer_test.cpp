@@ -49,13 +49,19 @@ TEST(ZipWriter, DeflatedPartsReadBackExactly) {
     zip.add("empty.xml", std::string_view());
     zip.add("random.bin", random);
     zip.add("[Content_Types].xml", std::string_view("<Types/>"));
+    // Names as damaged or foreign files have them go back as the same bytes.
+    const std::string control = "\x0f" "Content_Types].xml", gbk = "\xd6\xd0\xce\xc4.xml";
+    zip.add(control, std::string_view("c"));
+    zip.add(gbk, std::string_view("g"));
     std::string bytes = zip.finish();
 
     auto path = std::filesystem::temp_directory_path() / "lorvane_zip_writer_test.zip";
     std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     ZipReader reader(path.string(), "test.zip");
     EXPECT_EQ(reader.names(), (std::vector<std::string>{"a/pieces.xml", "a/whole.xml", "empty.xml", "random.bin",
-                                                         "[Content_Types].xml"}));
+                                                         "[Content_Types].xml", control, gbk}));
+    EXPECT_EQ(reader.read(control), "c");
+    EXPECT_EQ(reader.read(gbk), "g");
     EXPECT_EQ(reader.read("a/pieces.xml"), big);
     EXPECT_EQ(reader.read("a/whole.xml"), big);
     EXPECT_EQ(reader.read("empty.xml"), "");
