@@ -35,6 +35,8 @@ int startDesktop(char** argv) {
     namespace fs = std::filesystem;
     std::error_code ec;
     fs::path here = fs::read_symlink("/proc/self/exe", ec).parent_path();
+    // Without /proc only the installed place is tried, never a name relative to the current folder.
+    if (ec || here.empty()) here = "/usr/bin";
     const fs::path candidates[] = {here / "lorvane-desktop", here.parent_path() / "libexec" / "lorvane" / "lorvane-desktop"};
     for (const fs::path& desktop : candidates) {
         if (::access(desktop.c_str(), X_OK) != 0) continue;
