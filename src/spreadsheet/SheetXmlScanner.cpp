@@ -170,7 +170,7 @@ std::uint64_t lineFeeds(const char* p, const char* e) {
 
 }  // namespace
 
-XmlScanner::XmlScanner(std::string partName) : part_(std::move(partName)) {
+XmlScanner::XmlScanner(std::string partName) : XmlEventParser(std::move(partName)) {
     buf_.reserve(kPiece + 4096);
     attrs_.reserve(32);
 }
@@ -195,11 +195,6 @@ void XmlScanner::finish() {
     if (!rootSeen_ || !openEnds_.empty()) fail(end, kNoElements);
 }
 
-void XmlScanner::parseAll(std::string_view doc) {
-    feed(doc.data(), doc.size());
-    finish();
-}
-
 // Drops what is done with; only the unfinished token moves.
 void XmlScanner::compact() {
     dropped_ += pos_;
@@ -212,14 +207,14 @@ void XmlScanner::compact() {
 // follows it is as it came.
 void XmlScanner::fail(const char* at, const char* what) const {
     const char* end = buf_.data() + buf_.size();
-    throw xmlFormatError(part_, lines_ - lineFeeds(at, end) + 1, what);
+    throw xmlFormatError(partName(), lines_ - lineFeeds(at, end) + 1, what);
 }
 
 void XmlScanner::emitText(const char* s, std::size_t n) {
     if (n == 0) return;
     // As with expat: text is never rescanned, so the cap is on what the handlers collect.
     textRun_ += n;
-    if (textRun_ > kMaxToken) throw xmlTokenTooLongError(part_, kMaxToken);
+    if (textRun_ > kMaxToken) throw xmlTokenTooLongError(partName(), kMaxToken);
     onText(s, static_cast<int>(n));
 }
 
@@ -231,7 +226,7 @@ void XmlScanner::scan(bool final) {
     if (waitFor_ && !final) {
         bool smallText = waitFor_ == '<' && buf_.size() - pos_ < kCarry;
         if ((waitFor_ == '>' || smallText) && !std::memchr(base + waitFrom_, waitFor_, buf_.size() - waitFrom_)) {
-            if (buf_.size() - pos_ > kMaxToken) throw xmlTokenTooLongError(part_, kMaxToken);
+            if (buf_.size() - pos_ > kMaxToken) throw xmlTokenTooLongError(partName(), kMaxToken);
             waitFrom_ = buf_.size();
             return;
         }
@@ -260,7 +255,7 @@ void XmlScanner::scan(bool final) {
     pos_ = static_cast<std::size_t>(p - base);
     if (p < end) {
         if (final) fail(p, kUnclosedToken);
-        if (buf_.size() - pos_ > kMaxToken) throw xmlTokenTooLongError(part_, kMaxToken);
+        if (buf_.size() - pos_ > kMaxToken) throw xmlTokenTooLongError(partName(), kMaxToken);
     }
 }
 
@@ -349,7 +344,7 @@ XmlScanner::Step XmlScanner::markup(char*& p, char* end, bool final) {
         s = cdata(p, end);
     } else if (!maybe && startsWith("<!DOCTYPE", maybe)) {
         if (rootSeen_) fail(p, kSyntax);
-        throw xmlDoctypeError(part_);
+        throw xmlDoctypeError(partName());
     } else if (!maybe) {
         fail(p, kInvalidToken);
     }
@@ -361,11 +356,18 @@ XmlScanner::Step XmlScanner::markup(char*& p, char* end, bool final) {
     return s;
 }
 
+// The name that must start at `at`: the byte after it, or null when the buffer may end inside it.
+char* XmlScanner::requiredName(char* at, char* end) const {
+    char* q = scanName(at, end);
+    if (q == end) return nullptr;
+    if (q == at) fail(q, kInvalidToken);
+    return q;
+}
+
 XmlScanner::Step XmlScanner::startTag(char*& p, char* end) {
     char* name = p + 1;
-    char* q = scanName(name, end);
-    if (q == end) return Step::More;
-    if (q == name) fail(q, kInvalidToken);
+    char* q = requiredName(name, end);
+    if (!q) return Step::More;
     char* nameEnd = q;
     spans_.clear();
     bool selfClose = false;
@@ -386,9 +388,8 @@ XmlScanner::Step XmlScanner::startTag(char*& p, char* end) {
         AttrSpan& a = spans_.emplace_back();
         a.name = q;
         a.decode = false;
-        q = scanName(q, end);
-        if (q == end) return Step::More;
-        if (q == a.name) fail(q, kInvalidToken);
+        q = requiredName(q, end);
+        if (!q) return Step::More;
         a.nameEnd = q;
         while (q < end && isSpace(*q)) ++q;
         if (q == end) return Step::More;
@@ -470,7 +471,7 @@ XmlScanner::Step XmlScanner::startTag(char*& p, char* end) {
         attrs_.push_back(a.value);
     }
     attrs_.push_back(nullptr);
-    if (openEnds_.size() >= static_cast<std::size_t>(XmlStream::kMaxDepth)) throw xmlNestingError(part_);
+    if (openEnds_.size() >= static_cast<std::size_t>(kMaxDepth)) throw xmlNestingError(partName());
     *nameEnd = 0;
     open_.append(name, static_cast<std::size_t>(nameEnd - name));
     openEnds_.push_back(static_cast<std::uint32_t>(open_.size()));
@@ -488,9 +489,8 @@ XmlScanner::Step XmlScanner::startTag(char*& p, char* end) {
 
 XmlScanner::Step XmlScanner::endTag(char*& p, char* end) {
     char* name = p + 2;
-    char* q = scanName(name, end);
-    if (q == end) return Step::More;
-    if (q == name) fail(q, kInvalidToken);
+    char* q = requiredName(name, end);
+    if (!q) return Step::More;
     char* nameEnd = q;
     while (q < end && isSpace(*q)) ++q;
     if (q == end) return Step::More;
@@ -570,9 +570,8 @@ XmlScanner::Step XmlScanner::cdata(char*& p, char* end) {
 
 XmlScanner::Step XmlScanner::pi(char*& p, char* end) {
     char* target = p + 2;
-    char* q = scanName(target, end);
-    if (q == end) return Step::More;
-    if (q == target) fail(q, kInvalidToken);
+    char* q = requiredName(target, end);
+    if (!q) return Step::More;
     char* close = q;
     for (;;) {
         close = static_cast<char*>(std::memchr(close, '?', static_cast<std::size_t>(end - close)));

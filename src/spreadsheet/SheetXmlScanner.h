@@ -13,25 +13,14 @@
 
 namespace lorvane::sheet {
 
-class XmlScanner {
+// Text may come in pieces; a text between two tags that fits in one buffer comes whole.
+class XmlScanner : public XmlEventParser {
 public:
-    static constexpr std::size_t kMaxToken = XmlStream::kMaxToken;
-
     explicit XmlScanner(std::string partName);
-    virtual ~XmlScanner();
-    XmlScanner(const XmlScanner&) = delete;
-    XmlScanner& operator=(const XmlScanner&) = delete;
+    ~XmlScanner() override;
 
-    void feed(const char* data, std::size_t size);
-    void finish();
-    void parseAll(std::string_view doc);
-
-protected:
-    virtual void onStart(const char* name, const char** attrs) = 0;
-    virtual void onEnd(const char* name) = 0;
-    // Text may come in pieces; a text between two tags that fits in one buffer comes whole.
-    virtual void onText(const char* text, int len) = 0;
-    const std::string& partName() const { return part_; }
+    void feed(const char* data, std::size_t size) override;
+    void finish() override;
 
 private:
     struct AttrSpan {
@@ -50,12 +39,12 @@ private:
     Step comment(char*& p, char* end);
     Step cdata(char*& p, char* end);
     Step pi(char*& p, char* end);
+    char* requiredName(char* at, char* end) const;
     static bool xmlDeclOk(std::string_view pseudoAttrs);
     void emitText(const char* s, std::size_t n);
     void compact();
     [[noreturn]] void fail(const char* at, const char* what) const;
 
-    std::string part_;
     std::vector<char> buf_;
     std::size_t pos_ = 0;          // bytes of buf_ done with
     std::size_t waitFrom_ = 0;     // an unfinished token needs waitFor_ at or after this offset

@@ -64,7 +64,7 @@ const char* findAttr(const char** attrs, std::string_view local) {
     return nullptr;
 }
 
-XmlStream::XmlStream(std::string partName) : parser_(XML_ParserCreate("UTF-8")), part_(std::move(partName)) {
+XmlStream::XmlStream(std::string partName) : XmlEventParser(std::move(partName)), parser_(XML_ParserCreate("UTF-8")) {
     if (!parser_) throw AutomationError(errc::kMethodFailed, "内存不足，无法解析工作簿。");
     XML_SetUserData(parser_, this);
     XML_SetElementHandler(parser_, &XmlStream::startHandler, &XmlStream::endHandler);
@@ -87,7 +87,7 @@ void XmlStream::noteEvent() {
     if (at >= 0) lastEvent_ = static_cast<std::uint64_t>(at);
 }
 
-void XmlStream::tokenTooLong() const { throw xmlTokenTooLongError(part_, kMaxToken); }
+void XmlStream::tokenTooLong() const { throw xmlTokenTooLongError(partName(), kMaxToken); }
 
 void XmlStream::startHandler(void* self, const char* name, const char** attrs) {
     auto* s = static_cast<XmlStream*>(self);
@@ -95,7 +95,7 @@ void XmlStream::startHandler(void* self, const char* name, const char** attrs) {
     s->noteEvent();
     s->textRun_ = 0;
     if (++s->depth_ > kMaxDepth) {
-        s->stop(std::make_exception_ptr(xmlNestingError(s->part_)));
+        s->stop(std::make_exception_ptr(xmlNestingError(s->partName())));
         return;
     }
     try {
@@ -134,20 +134,20 @@ void XmlStream::textHandler(void* self, const char* text, int len) {
 
 void XmlStream::doctypeHandler(void* self, const char*, const char*, const char*, int) {
     auto* s = static_cast<XmlStream*>(self);
-    s->stop(std::make_exception_ptr(xmlDoctypeError(s->part_)));
+    s->stop(std::make_exception_ptr(xmlDoctypeError(s->partName())));
 }
 
 void XmlStream::entityHandler(void* self, const char*, int, const char*, int, const char*, const char*, const char*,
                               const char*) {
     auto* s = static_cast<XmlStream*>(self);
     s->stop(std::make_exception_ptr(AutomationError(
-        errc::kBadFile, "部件“" + s->part_ + "”含有实体声明，可能是恶意构造的文件（XML 炸弹），已拒绝打开。")));
+        errc::kBadFile, "部件“" + s->partName() + "”含有实体声明，可能是恶意构造的文件（XML 炸弹），已拒绝打开。")));
 }
 
 void XmlStream::check(int status) {
     if (error_) std::rethrow_exception(error_);
     if (status == XML_STATUS_ERROR) {
-        throw xmlFormatError(part_, XML_GetCurrentLineNumber(parser_), XML_ErrorString(XML_GetErrorCode(parser_)));
+        throw xmlFormatError(partName(), XML_GetCurrentLineNumber(parser_), XML_ErrorString(XML_GetErrorCode(parser_)));
     }
 }
 
@@ -167,11 +167,6 @@ void XmlStream::feed(const char* data, std::size_t size) {
 }
 
 void XmlStream::finish() { check(XML_Parse(parser_, "", 0, XML_TRUE)); }
-
-void XmlStream::parseAll(std::string_view doc) {
-    feed(doc.data(), doc.size());
-    finish();
-}
 
 const char* XmlNode::attr(std::string_view local) const {
     for (const auto& [k, v] : attrs)

@@ -34,34 +34,51 @@ AutomationError xmlTokenTooLongError(const std::string& part, std::size_t maxTok
 AutomationError xmlNestingError(const std::string& part);
 AutomationError xmlDoctypeError(const std::string& part);
 
-// A SAX parser fed in chunks. Handlers may throw: the exception is carried out of expat and
-// rethrown from feed()/finish().
+// What a reader of an XML part sees of its parser, whichever it is (expat for most parts, the
+// worksheet scanner for sheets): the part fed in chunks, element and text events, the limits.
+// Handlers may throw: the exception comes out of feed()/finish().
 //
 // No single token (comment, tag with its attributes, processing instruction, text, whitespace)
 // may exceed kMaxToken bytes: expat rescans an unfinished token each time more input arrives,
 // so one token of a gigabyte would take minutes and grow its buffer without end. No real
 // workbook comes near the limit (a cell holds at most 32,767 characters).
-class XmlStream {
+class XmlEventParser {
 public:
     static constexpr std::size_t kMaxToken = 16u << 20;
     // Kept elements are trees handled recursively: absurd nesting is refused, not followed.
     static constexpr int kMaxDepth = 256;
 
-    explicit XmlStream(std::string partName);
-    virtual ~XmlStream();
-    XmlStream(const XmlStream&) = delete;
-    XmlStream& operator=(const XmlStream&) = delete;
+    explicit XmlEventParser(std::string partName) : part_(std::move(partName)) {}
+    virtual ~XmlEventParser() = default;
+    XmlEventParser(const XmlEventParser&) = delete;
+    XmlEventParser& operator=(const XmlEventParser&) = delete;
 
-    void feed(const char* data, std::size_t size);
-    void finish();
+    virtual void feed(const char* data, std::size_t size) = 0;
+    virtual void finish() = 0;
     // Parses a whole document held in memory.
-    void parseAll(std::string_view doc);
+    void parseAll(std::string_view doc) {
+        feed(doc.data(), doc.size());
+        finish();
+    }
 
 protected:
     virtual void onStart(const char* name, const char** attrs) = 0;
     virtual void onEnd(const char* name) = 0;
     virtual void onText(const char* text, int len) = 0;
     const std::string& partName() const { return part_; }
+
+private:
+    std::string part_;
+};
+
+// The expat parser.
+class XmlStream : public XmlEventParser {
+public:
+    explicit XmlStream(std::string partName);
+    ~XmlStream() override;
+
+    void feed(const char* data, std::size_t size) override;
+    void finish() override;
 
 private:
     static void startHandler(void* self, const char* name, const char** attrs);
@@ -75,7 +92,6 @@ private:
     [[noreturn]] void tokenTooLong() const;
 
     XML_ParserStruct* parser_;
-    std::string part_;
     std::exception_ptr error_;
     int depth_ = 0;
     std::uint64_t fed_ = 0;        // bytes handed to expat so far

@@ -13,6 +13,7 @@
 #include "spreadsheet/WorkbookPrefetch.h"
 #include "spreadsheet/ZipArchive.h"
 #include "support/Corpus.h"
+#include "support/ScratchDir.h"
 
 namespace fs = std::filesystem;
 using namespace lorvane;
@@ -22,13 +23,7 @@ namespace {
 
 class DeferredReading : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("lorvane-deferred-" + std::to_string(::getpid()) + "-" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+    std::string path(const std::string& name) const { return scratch_.path(name); }
 
     // A workbook of two sheets with shared strings; the second sheet's part is `second`.
     void makeBook(const std::string& p, const std::string& second) {
@@ -71,7 +66,7 @@ protected:
         return xml + "</sheetData></worksheet>";
     }
 
-    fs::path dir_;
+    lorvane::testing::ScratchDir scratch_{"lorvane-deferred"};
 };
 
 TEST_F(DeferredReading, SheetsParsedOnFirstUseMatchTheWorkbookReadAtOnce) {

@@ -18,6 +18,7 @@
 #include "spreadsheet/ZipArchive.h"
 #include "support/Corpus.h"
 #include "support/MemoryLimit.h"
+#include "support/ScratchDir.h"
 
 namespace fs = std::filesystem;
 using namespace lorvane;
@@ -41,16 +42,8 @@ const std::string kWorkbook =
 
 class WorkbookFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("lorvane-file-test-" + std::to_string(::getpid()) + "-" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_);
-    }
-    void TearDown() override {
-        setSaveFailureHook({});
-        fs::remove_all(dir_);
-    }
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+    void TearDown() override { setSaveFailureHook({}); }
+    std::string path(const std::string& name) const { return scratch_.path(name); }
     static std::string slurp(const std::string& p) {
         std::ifstream in(p, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -85,7 +78,7 @@ protected:
         return 0;
     }
 
-    fs::path dir_;
+    lorvane::testing::ScratchDir scratch_{"lorvane-file-test"};
 };
 
 std::unique_ptr<BookData> sampleBook() {
@@ -337,7 +330,7 @@ TEST_F(WorkbookFileTest, FailedSaveLeavesTheOriginalUntouched) {
     }
     setSaveFailureHook({});
     std::size_t entries = 0;
-    for (const auto& e : fs::directory_iterator(dir_)) entries += e.is_regular_file();
+    for (const auto& e : fs::directory_iterator(scratch_.dir())) entries += e.is_regular_file();
     EXPECT_EQ(entries, 1u);  // no temporary file left behind
     writeWorkbookFile(*book, target, FileFormat::Xlsx);
     EXPECT_NE(slurp(target), "the old file");
