@@ -232,10 +232,6 @@ std::shared_ptr<SheetPackage> copiedSheetPackage(const SheetData& source, const 
     return copy;
 }
 
-}  // namespace lorvane::sheet
-
-namespace lorvane::sheet {
-
 void ensureSheetParsed(const BookData& constBook, const SheetData& constSheet) {
     if (!constSheet.parsePending) return;
     // Parsing fills in what the workbook already holds in its bytes; nothing a caller sees as
